@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs. Idempotent: does nothing when
+# everything is present. Uses sudo only when not already root.
+# Usage: tools/setup.sh [--windows]   (--windows adds the MinGW cross compiler)
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libgtest-dev libbenchmark-dev
+          xvfb xauth xdotool ffmpeg valgrind x11-apps imagemagick sox python3)
+if [ "${1:-}" = "--windows" ] || [ "${DEMO_WINDOWS:-0}" = 1 ]; then
+  packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "setup: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
