@@ -1,0 +1,15 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace d32 {
+
+// The line printed after the video mode is set: "vidmode flags (%i): " with the
+// flags word as a signed number, then the name of every flag set, each
+// followed by one blank, then a newline.
+std::string vidmode_report(uint32_t flags);
+
+// "o-ou! ..." when the surface must be locked, else "jipii ...", without newline.
+const char *lock_remark(bool must_lock);
+
+} // namespace d32
