@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <iterator>
+#include <memory>
+#include <vector>
+
+#include "demo32/effects/effects.h"
+
+namespace {
+
+using d32::EffectState;
+using d32::SCREEN_HEIGHT;
+using d32::SCREEN_PIXELS;
+using d32::SCREEN_WIDTH;
+
+constexpr uint32_t UNTOUCHED = 0xDEADBEEF;
+
+std::unique_ptr<EffectState> twister_state(int32_t phase17, int32_t phase29, int32_t phase6) {
+  auto fx = std::make_unique<EffectState>();
+  for (int j = 0; j < 40; ++j)
+    fx->shade_ramp[j] = static_cast<int32_t>((1 - j / 39.0) * 191 + 64);
+  fx->phase17 = phase17;
+  fx->phase29 = phase29;
+  fx->phase6 = phase6;
+  return fx;
+}
+
+std::vector<uint32_t> render(const EffectState &fx) {
+  std::vector<uint32_t> frame(SCREEN_PIXELS, UNTOUCHED);
+  d32::draw_twister(frame.data(), fx);
+  return frame;
+}
+
+std::vector<uint32_t> row_of(const std::vector<uint32_t> &frame, int y) {
+  return {frame.begin() + y * SCREEN_WIDTH, frame.begin() + (y + 1) * SCREEN_WIDTH};
+}
+
+struct RowShape {
+  int first = -1, last = -1; // written columns
+  int written = 0;
+  int brightest = -1; // column holding 255
+};
+
+RowShape shape_of(const std::vector<uint32_t> &row) {
+  RowShape r;
+  for (int x = 0; x < SCREEN_WIDTH; ++x) {
+    if (row[x] == UNTOUCHED)
+      continue;
+    if (r.first < 0)
+      r.first = x;
+    r.last = x;
+    ++r.written;
+    if (row[x] == 255)
+      r.brightest = x;
+  }
+  return r;
+}
+
+TEST(Twister, FirstRowAtPhaseZero) {
+  const auto frame = render(*twister_state(0, 0, 0));
+  const auto row = row_of(frame, 0);
+  const RowShape shape = shape_of(row);
+  EXPECT_EQ(shape.first, 96);
+  EXPECT_EQ(shape.last, 224);
+  EXPECT_EQ(shape.written, 129);
+  EXPECT_EQ(row[160], 255u);
+  EXPECT_EQ(row[128], 206u);
+  EXPECT_EQ(row[192], 206u);
+  EXPECT_EQ(row[96], 157u);
+  EXPECT_EQ(row[224], 157u);
+  // Only the blue byte is ever set, and never below the farthest shade.
+  for (int x = 96; x <= 224; ++x) {
+    EXPECT_LE(row[x], 255u);
+    EXPECT_GE(row[x], 64u);
+  }
+}
+
+TEST(Twister, UntwistedBarKeepsItsWidthAndFollowsTheSway) {
+  // sin(phase29) = 0: every row has the same angle; only the sway moves it.
+  for (int32_t phase17 : {0, 2048}) {
+    const auto frame = render(*twister_state(phase17, 0, 512));
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+      const RowShape shape = shape_of(row_of(frame, y));
+      EXPECT_EQ(shape.written, shape.last - shape.first + 1) << "row " << y << " has a gap";
+      // Width 129 when the sway is a whole multiple of 80, else truncation
+      // pulls both sides in.
+      EXPECT_TRUE(shape.written == 128 || shape.written == 129) << "row " << y;
+      const int32_t sway = static_cast<int32_t>(std::sin((512 + 6 * y) * d32::PI / 1024) * 2560);
+      EXPECT_EQ(shape.brightest, 160 + sway * 256 / 15360) << "row " << y;
+    }
+    // Row 0 at full sway to the right: corners at 25, 96, 42, -32.
+    const RowShape top = shape_of(row_of(frame, 0));
+    EXPECT_EQ(top.first, 128);
+    EXPECT_EQ(top.last, 256);
+    EXPECT_EQ(top.brightest, 202);
+  }
+}
+
+TEST(Twister, QuarterTurnTwistShowsAFlatFrontFace) {
+  // phase29 = 2048: the angle grows by 64 units a row, so row 64 is at 45
+  // degrees; phase6 puts that row at zero sway. s = c = 3620: corners 38, 54,
+  // -54, -38 at depths 94, 65, 65, 94; the front face fills 106..214 at depth 65.
+  const auto frame = render(*twister_state(0, 2048, 2048 - 6 * 64));
+  const auto row = row_of(frame, 64);
+  for (int x = 0; x < SCREEN_WIDTH; ++x) {
+    if (x >= 106 && x <= 214)
+      EXPECT_EQ(row[x], 230u) << "column " << x;
+    else
+      EXPECT_EQ(row[x], UNTOUCHED) << "column " << x;
+  }
+}
+
+TEST(Twister, TwistAccumulatesWithTruncationTowardZero) {
+  // phase29 = 8092 gives a twist of about -4.9 units per row; truncation
+  // toward zero makes each step -4, so row 120 sits at a = -480. The same
+  // angle as a start value (32288 = -480 + one full turn) with the sway
+  // phase advanced by 120 rows must reproduce that row.
+  const auto twisted = render(*twister_state(0, 8092, 0));
+  const auto same = render(*twister_state(32288 / 4, 0, 6 * 120));
+  EXPECT_EQ(row_of(twisted, 120), row_of(same, 0));
+  // Rounding down instead would have reached a = -600.
+  const auto floored = render(*twister_state(32168 / 4, 0, 6 * 120));
+  EXPECT_NE(row_of(twisted, 120), row_of(floored, 0));
+}
+
+TEST(Twister, EveryRowStaysInsideItsBounds) {
+  for (int32_t p : {0, 1000, 2047, 4095, 6000, 8191}) {
+    const auto fx = twister_state(p, (p * 7) & 0x1FFF, p & 0x7FF);
+    const auto &shades = fx->shade_ramp;
+    const auto frame = render(*fx);
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+      const RowShape shape = shape_of(row_of(frame, y));
+      EXPECT_EQ(shape.written, shape.last - shape.first + 1) << "row " << y;
+      EXPECT_GE(shape.first, 160 - 128);
+      EXPECT_LE(shape.last, 160 + 128);
+      for (int x = shape.first; x <= shape.last; ++x) {
+        const uint32_t v = frame[y * SCREEN_WIDTH + x];
+        EXPECT_TRUE(std::find(std::begin(shades), std::end(shades), v) != std::end(shades))
+            << "pixel (" << x << ", " << y << ") = " << v;
+      }
+    }
+  }
+}
+
+} // namespace
