@@ -57,6 +57,19 @@ void draw_rings_row(Surface8 s, const Tables &tables, int32_t j, RingParams p, b
 void fill_triangle(Surface8 s, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2,
                    int32_t y2, uint16_t colour);
 void draw_cubes(Surface8 s, int32_t t, int32_t ox, int32_t oy);
+// The cubes' steps, exposed for tests.
+struct CubeVertex {
+  int32_t x, y, z;
+};
+struct CubePose {
+  int32_t s, c;     // turn about the vertical axis, 8 fraction bits
+  int32_t s2, c2;   // tilt about the horizontal axis, 8 fraction bits
+  int32_t j, n, m;  // horizontal, vertical and depth offsets
+};
+extern const CubeVertex cube_triangles[12][3];
+CubePose cube_pose(int32_t k, int32_t t, int32_t ox, int32_t oy);
+CubeVertex transform_vertex(CubeVertex v, const CubePose &p);
+uint16_t cube_colour(int32_t k, int32_t t, int32_t f);  // low byte AND mask, high byte OR value
 
 // Text scroller.
 extern const uint8_t font_glyphs[32][8];
