@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# demo32 -window -nosound -debug: Backspace steps through all 29 song positions,
+# and each screenshot shows the kind of picture its scene draws.
+# With DEMO32_SHOTS=DIR the screenshots are kept there.
+. "$(dirname "$0")/lib.sh"
+start_xvfb
+enter_workdir
+shots=${DEMO32_SHOTS:-$WORK/shots}
+mkdir -p "$shots"
+start_app "$DEMO32" -window -nosound -debug
+focus_window "zyrkon malvestra 2"
+sleep 1.5
+for p in $(seq 0 28); do
+  sleep 0.8
+  import -window "$WINDOW_ID" "$shots/pos_$(printf %02d "$p").png" || fail "screenshot $p"
+  key BackSpace
+done
+key Escape
+wait_app 20
+[ "$APP_STATUS" -eq 0 ] || fail "exit status $APP_STATUS"
+
+for f in "$shots"/pos_*.png; do
+  convert "$f" -resize 320x240! -depth 8 "rgb:${f%.png}.rgb" || fail "convert $f"
+done
+python3 - "$shots" <<'PY' || fail "a position does not show its scene"
+import sys
+d = sys.argv[1]
+def stats(p):
+    b = open(f"{d}/pos_{p:02d}.rgb", "rb").read()
+    n = len(b) // 3
+    px = [(b[3*i], b[3*i+1], b[3*i+2]) for i in range(n)]
+    frac = lambda f: sum(1 for q in px if f(*q)) / n
+    return {
+        "green": frac(lambda r, g, bl: g > 150 and r < 100),
+        "red": frac(lambda r, g, bl: r > 150 and g < 80 and bl < 80),
+        "warm": frac(lambda r, g, bl: r > 80 and g > 60),
+        "white": frac(lambda r, g, bl: r > 200 and g > 200 and bl > 200),
+        "blue": frac(lambda r, g, bl: bl > 60 and r < 40 and g < 40),
+    }
+bad = []
+for p in range(29):
+    s = stats(p)
+    if p in (0, 1, 2, 3, 20, 21, 22, 23, 24, 25, 26):  # XOR textures and the lens: blue
+        ok = s["blue"] > 0.2 and s["green"] < 0.02
+    elif p in (6, 7, 8, 9, 10, 11):  # the green polygon
+        ok = s["green"] > 0.05
+    elif p in (12, 13, 14, 15):  # plasma: full colour
+        ok = s["warm"] > 0.2
+    elif p in (16, 17, 18, 19):  # the twister over darkened trails (the scroll text starts blank)
+        ok = s["blue"] > 0.2 and s["green"] < 0.02
+    elif p in (5, 27):  # text boxes, credits
+        ok = s["white"] > 0.003
+    else:  # 4 and 28 draw over what was there
+        ok = True
+    print(p, {k: round(v, 4) for k, v in s.items()}, "ok" if ok else "WRONG")
+    if not ok:
+        bad.append(p)
+sys.exit(1 if bad else 0)
+PY
+echo "PASS"
