@@ -1,0 +1,92 @@
+#include "tools/capture/frame_outputs.h"
+
+#include "tools/capture/output_files.h"
+
+namespace capture {
+
+namespace {
+
+bool file_due(const FrameOutputs &o, int64_t frame) {
+  return (frame - o.first_frame) % o.every == 0;
+}
+
+void size_buffers(FrameOutputs &o, size_t raw_bytes) {
+  if (o.raw.size() != raw_bytes)
+    o.raw.resize(raw_bytes);
+  if (o.rgb.size() != static_cast<size_t>(FRAME_PIXELS) * 3)
+    o.rgb.resize(static_cast<size_t>(FRAME_PIXELS) * 3);
+}
+
+void emit_rgb(FrameOutputs &o, int64_t frame, bool files) {
+  if (files && !o.png_dir.empty()) {
+    encode_png(o.png, o.rgb.data(), FRAME_WIDTH, FRAME_HEIGHT);
+    write_file_at_once(frame_path(o.png_dir, frame, ".png"), o.png.file.data(), o.png.file.size());
+  }
+  if (o.video != nullptr)
+    video_frame(*o.video, o.rgb.data());
+}
+
+} // namespace
+
+void frame32_raw(const uint32_t *pixels, uint8_t *out) {
+  for (int32_t i = 0; i < FRAME_PIXELS; ++i) {
+    const uint32_t p = pixels[i];
+    out[4 * i + 0] = static_cast<uint8_t>(p);
+    out[4 * i + 1] = static_cast<uint8_t>(p >> 8);
+    out[4 * i + 2] = static_cast<uint8_t>(p >> 16);
+    out[4 * i + 3] = static_cast<uint8_t>(p >> 24);
+  }
+}
+
+void frame32_rgb(const uint32_t *pixels, uint8_t *rgb) {
+  for (int32_t i = 0; i < FRAME_PIXELS; ++i) {
+    const uint32_t p = pixels[i];
+    rgb[3 * i + 0] = static_cast<uint8_t>(p >> 16);
+    rgb[3 * i + 1] = static_cast<uint8_t>(p >> 8);
+    rgb[3 * i + 2] = static_cast<uint8_t>(p);
+  }
+}
+
+void frame8_rgb(const uint8_t *indices, const d8::Rgb (&palette)[256], uint8_t *rgb) {
+  for (int32_t i = 0; i < FRAME_PIXELS; ++i) {
+    const d8::Rgb c = palette[indices[i]];
+    rgb[3 * i + 0] = c.r;
+    rgb[3 * i + 1] = c.g;
+    rgb[3 * i + 2] = c.b;
+  }
+}
+
+std::string frame_path(const std::string &dir, int64_t frame, const char *extension) {
+  return numbered_path(dir, "frame_", frame, 5, extension);
+}
+
+bool wants_pictures(const FrameOutputs &o) {
+  return !o.raw_dir.empty() || !o.png_dir.empty() || o.video != nullptr;
+}
+
+void emit_frame32(FrameOutputs &o, int64_t frame, const uint32_t *pixels) {
+  size_buffers(o, RAW32_BYTES);
+  const bool files = file_due(o, frame);
+  if (files && !o.raw_dir.empty()) {
+    frame32_raw(pixels, o.raw.data());
+    write_file_at_once(frame_path(o.raw_dir, frame, ".raw"), o.raw.data(), o.raw.size());
+  }
+  if ((files && !o.png_dir.empty()) || o.video != nullptr) {
+    frame32_rgb(pixels, o.rgb.data());
+    emit_rgb(o, frame, files);
+  }
+}
+
+void emit_frame8(FrameOutputs &o, int64_t frame, const uint8_t *indices,
+                 const d8::Rgb (&palette)[256]) {
+  size_buffers(o, RAW8_BYTES);
+  const bool files = file_due(o, frame);
+  if (files && !o.raw_dir.empty())
+    write_file_at_once(frame_path(o.raw_dir, frame, ".raw"), indices, RAW8_BYTES);
+  if ((files && !o.png_dir.empty()) || o.video != nullptr) {
+    frame8_rgb(indices, palette, o.rgb.data());
+    emit_rgb(o, frame, files);
+  }
+}
+
+} // namespace capture

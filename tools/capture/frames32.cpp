@@ -1,0 +1,45 @@
+#include "tools/capture/frames32.h"
+
+#include <cstdlib>
+
+#include "tools/capture/interrupt.h"
+#include "tools/capture/virtual_clock.h"
+
+namespace capture {
+
+void start_run32(Run32 &run, uint32_t seed, bool smear) {
+  run.show = d32::Show32{};
+  run.show.smear_enabled = smear ? 1 : 0;
+  run.music.synth = d32::Synth{};
+  d32::put(run.music.clock.song_tick, 0);
+  d32::put(run.music.clock.song_row, 0);
+  d32::put(run.music.clock.song_position, 0);
+  d32::put(run.music.clock.song_end, 0);
+  run.music.samples = 0;
+  for (uint32_t &p : run.pixels)
+    p = 0;
+  // The polygon's motion is drawn from rand() while the tables are built.
+  std::srand(seed);
+  d32::prepare_show(run.show);
+}
+
+int64_t run_frames32(Run32 &run, const d32::WaveMemory &memory, const Plan32 &plan,
+                     FrameOutputs *outputs, Progress *progress) {
+  int64_t i = 0;
+  for (; i <= plan.last_frame; ++i) {
+    check_interrupt();
+    // The show leaves its loop, without drawing, once the end mark is read.
+    if (!advance_music(run.music, memory, sample_of_frame(i, plan.fps), nullptr))
+      break;
+    if (plan.draw)
+      d32::frame_pass(run.show, run.pixels, run.music.clock, steps_of_frame(i, plan.fps),
+                      millis_of_frame(i, plan.fps));
+    if (outputs != nullptr && i >= plan.first_frame)
+      emit_frame32(*outputs, i, run.pixels);
+    if (progress != nullptr)
+      progress_update(*progress, i + 1);
+  }
+  return i;
+}
+
+} // namespace capture
