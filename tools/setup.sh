@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libgtest-dev libbenchmark-dev
-          xvfb xauth xdotool ffmpeg valgrind x11-apps imagemagick sox python3)
+          xvfb xauth xdotool ffmpeg valgrind x11-apps imagemagick sox python3 time)
 if [ "${1:-}" = "--windows" ] || [ "${DEMO_WINDOWS:-0}" = 1 ]; then
   packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686)
 fi
