@@ -2,7 +2,12 @@
 # keys sent with xdotool. Sourced by the test_*.sh scripts.
 set -u
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -f out.txt ]; then echo "--- stdout (last lines)" >&2; tail -n 5 out.txt >&2; fi
+  if [ -f err.txt ]; then echo "--- stderr (last lines)" >&2; tail -n 5 err.txt >&2; fi
+  exit 1
+}
 
 need_xvfb() {
   if ! command -v Xvfb >/dev/null 2>&1; then
@@ -12,33 +17,28 @@ need_xvfb() {
   command -v xdotool >/dev/null 2>&1 || fail "xdotool is missing (tools/setup.sh installs it)"
 }
 
-# Starts Xvfb on a free display and exports DISPLAY. Stopped on exit.
+# Starts Xvfb on a display it picks itself and exports DISPLAY. Stopped on exit.
 start_xvfb() {
   need_xvfb
-  local n
-  for n in $(seq $((100 + RANDOM % 400)) 999); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    local i
-    for i in $(seq 1 100); do
-      [ -S "/tmp/.X11-unix/X$n" ] && break
-      kill -0 "$XVFB_PID" 2>/dev/null || break
-      sleep 0.05
-    done
-    if kill -0 "$XVFB_PID" 2>/dev/null && [ -S "/tmp/.X11-unix/X$n" ]; then
-      export DISPLAY=":$n"
-      trap 'stop_xvfb' EXIT
-      return 0
-    fi
+  XVFB_DIR=$(mktemp -d)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$XVFB_DIR/display" 2>"$XVFB_DIR/log" &
+  XVFB_PID=$!
+  trap 'stop_xvfb' EXIT
+  local i
+  for i in $(seq 1 200); do
+    [ -s "$XVFB_DIR/display" ] && break
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.05
   done
-  fail "could not start Xvfb"
+  [ -s "$XVFB_DIR/display" ] || fail "Xvfb did not start: $(cat "$XVFB_DIR/log")"
+  export DISPLAY=":$(tr -d '\n' <"$XVFB_DIR/display")"
 }
 
 stop_xvfb() {
   [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
   [ -n "${WORK:-}" ] && rm -rf "$WORK"
+  [ -n "${XVFB_DIR:-}" ] && rm -rf "$XVFB_DIR"
   return 0
 }
 
@@ -54,11 +54,14 @@ start_app() {
   APP_PID=$!
 }
 
-# Waits for a window whose title matches, gives it the keyboard focus.
+# Waits for a window whose title matches (or, given xdotool search options such
+# as --class NAME, the window they find) and gives it the keyboard focus.
 focus_window() {
-  local title=$1 i wid=""
+  local i wid="" title=$*
+  local search=(--name "$1")
+  [ "${1#--}" != "$1" ] && search=("$@")
   for i in $(seq 1 200); do
-    wid=$(xdotool search --name "$title" 2>/dev/null | head -n 1)
+    wid=$(xdotool search "${search[@]}" 2>/dev/null | head -n 1)
     [ -n "$wid" ] && break
     kill -0 "$APP_PID" 2>/dev/null || fail "program ended before its window appeared: $(cat out.txt err.txt)"
     sleep 0.05
@@ -69,6 +72,9 @@ focus_window() {
 }
 
 key() { xdotool key --delay 30 "$@"; }
+
+# The program in the background is still running.
+app_running() { kill -0 "$APP_PID" 2>/dev/null; }
 
 # Waits up to $1 seconds for the program to end; sets APP_STATUS.
 wait_app() {
