@@ -8,7 +8,7 @@
 #include <ctime>
 
 #include "demo32/shell/frame_pass.h"
-#include "demo32/shell/sdl_defaults.h"
+#include "demo32/shell/platform.h"
 #include "demo32/shell/switches.h"
 #include "demo32/shell/vidmode_report.h"
 #include "demo32/synth/sdl_audio.h"

@@ -9,6 +9,7 @@
 #include "demo8/effects/effects.h"
 #include "demo8/shell/pacing.h"
 #include "demo8/shell/palette.h"
+#include "demo8/shell/platform.h"
 #include "demo8/shell/scene.h"
 #include "demo8/synth/sdl_audio.h"
 
@@ -16,17 +17,6 @@ namespace {
 
 d8::Tables tables; // built once, before the first frame
 d8::Music music;   // from music_start on, only the audio thread touches it
-
-// Keeps a value the user has set; otherwise the 320x240 window would be tiny.
-void default_env(const char *name, const char *value) {
-#ifdef _WIN32
-  if (std::getenv(name) == nullptr) {
-    _putenv_s(name, value);
-  }
-#else
-  setenv(name, value, 0);
-#endif
-}
 
 uint32_t sdl_ticks(void *) {
   return SDL_GetTicks();
@@ -42,8 +32,9 @@ int main(int argc, char **argv) {
   // Only the first character counts, so "window" works as well as "w".
   const bool fullscreen = !(argc > 1 && argv[1][0] == 'w');
 
-  default_env("SDL12COMPAT_SCALE_METHOD", "nearest");
-  default_env("SDL12COMPAT_WINDOW_SCALING", "3");
+  // Keeps a value the user has set; otherwise the 320x240 window would be tiny.
+  d8::set_env_default("SDL12COMPAT_SCALE_METHOD", "nearest");
+  d8::set_env_default("SDL12COMPAT_WINDOW_SCALING", "3");
 
   if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
     std::printf("\xF6\xF6 ees SDL_Init() ei toimi ;o\n");
