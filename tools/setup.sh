@@ -6,8 +6,11 @@ set -euo pipefail
 
 packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libgtest-dev libbenchmark-dev
           xvfb xauth xdotool ffmpeg valgrind x11-apps imagemagick sox python3 time)
+windows=0
 if [ "${1:-}" = "--windows" ] || [ "${DEMO_WINDOWS:-0}" = 1 ]; then
-  packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686)
+  windows=1
+  # The cross compiler, and Wine (32-bit, so i386 packages) to run its output.
+  packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 wine64)
 fi
 
 missing=()
@@ -22,5 +25,8 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "setup: installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
+if [ "$windows" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
