@@ -35,7 +35,8 @@ start_xvfb() {
 }
 
 stop_xvfb() {
-  [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null
+  # SDL turns SIGTERM into a quit request, which demo32 ignores on purpose.
+  [ -n "${APP_PID:-}" ] && kill -KILL "$APP_PID" 2>/dev/null
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
   [ -n "${WORK:-}" ] && rm -rf "$WORK"
   [ -n "${XVFB_DIR:-}" ] && rm -rf "$XVFB_DIR"
