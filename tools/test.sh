@@ -1,8 +1,77 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole test suite.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-tools/setup.sh
-cmake -S . -B build -DDEMO_WERROR=ON >/dev/null
-cmake --build build -j2
-ctest --test-dir build --output-on-failure -j2
+# Installs what is missing, builds everything and runs the whole test suite
+# (unit tests and end-to-end tests of the real programs under Xvfb), then the
+# sanitizer stages:
+#   asan  AddressSanitizer + UndefinedBehaviorSanitizer (no recovery): every
+#         unit test, and both whole shows rendered offline by demo-capture;
+#   tsan  ThreadSanitizer: the real threaded programs under Xvfb (demo32 on
+#         the timer clock and on the audio clock, demo8 with its music).
+# Every stage runs even when an earlier one failed; the summary at the end
+# says which failed, and the exit status is non-zero if any did.
+# Build directories: build, build-asan and build-tsan (override with
+# DEMO_BUILD_DIR, DEMO_ASAN_DIR, DEMO_TSAN_DIR). DEMO_STAGES=main limits the
+# run to the first stage.
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 1
+BUILD=${DEMO_BUILD_DIR:-build}
+ASAN=${DEMO_ASAN_DIR:-build-asan}
+TSAN=${DEMO_TSAN_DIR:-build-tsan}
+STAGES=${DEMO_STAGES:-main asan tsan}
+
+tools/setup.sh || exit 1
+
+results=()
+failed=0
+started=$SECONDS
+stage() {  # name command...
+  local name=$1 t0=$SECONDS
+  shift
+  echo "=== $name"
+  if "$@"; then
+    results+=("PASS  $name ($((SECONDS - t0)) s)")
+  else
+    results+=("FAIL  $name ($((SECONDS - t0)) s)")
+    failed=1
+  fi
+}
+
+main_stage() {
+  cmake -S . -B "$BUILD" -DDEMO_WERROR=ON >/dev/null &&
+    cmake --build "$BUILD" -j2 &&
+    ctest --test-dir "$BUILD" --output-on-failure -j2
+}
+
+# Reports stop the program at once and make the test fail.
+export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+asan_stage() {
+  cmake -S . -B "$ASAN" -DDEMO_WERROR=ON -DDEMO_SANITIZE=ON -DDEMO_BENCH=OFF >/dev/null &&
+    cmake --build "$ASAN" -j2 &&
+    ctest --test-dir "$ASAN" --output-on-failure -j2 -LE e2e &&
+    ctest --test-dir "$ASAN" --output-on-failure -R '^e2e_test_whole_capture_long$'
+}
+
+tsan_stage() {
+  cmake -S . -B "$TSAN" -DDEMO_WERROR=ON -DDEMO_TSAN=ON -DDEMO_BENCH=OFF >/dev/null &&
+    cmake --build "$TSAN" -j2 --target demo32 demo8 preload_tsan_audio_handoff &&
+    ctest --test-dir "$TSAN" --output-on-failure -R '^e2e_test_tsan_'
+}
+
+for s in $STAGES; do
+  case $s in
+  main) stage "build and test ($BUILD)" main_stage ;;
+  asan) stage "AddressSanitizer + UndefinedBehaviorSanitizer ($ASAN)" asan_stage ;;
+  tsan) stage "ThreadSanitizer ($TSAN)" tsan_stage ;;
+  *) echo "unknown stage '$s'" >&2; exit 2 ;;
+  esac
+done
+
+echo
+echo "=== summary ($((SECONDS - started)) s)"
+printf '%s\n' "${results[@]}"
+if [ "$failed" -ne 0 ]; then
+  echo "FAILED"
+  exit 1
+fi
+echo "ALL PASSED"
