@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Audio that cannot be had is never fatal. A preloaded library makes
-# SDL_OpenAudio fail (no device) or report a spec other than the one asked for
+# SDL_OpenAudio fail (no device) or report a format other than the one asked for
 # (a refused format). demo32 then prints its Finnish line on standard error,
 # with SDL's error text, runs silent on the timer clock and ends with 0 after
 # Escape; demo8 prints its line on standard output, runs silent and ends with 0.
 # demo8 does not look at the channel count, so a stereo device plays on.
 . "$(dirname "$0")/lib.sh"
 NO_DEVICE=${BUILD_DIR:?}/preload/no_audio_device.so
-ODD_SPEC=$BUILD_DIR/preload/odd_audio_spec.so
-[ -f "$NO_DEVICE" ] && [ -f "$ODD_SPEC" ] || fail "preload libraries missing in $BUILD_DIR/preload"
+ODD_FORMAT=$BUILD_DIR/preload/odd_audio_format.so
+[ -f "$NO_DEVICE" ] && [ -f "$ODD_FORMAT" ] || fail "preload libraries missing in $BUILD_DIR/preload"
 start_xvfb
 enter_workdir
 
@@ -82,11 +82,11 @@ check32() {  # case expected-stderr-line
 run_case d32_none "$NO_DEVICE" "" "$DEMO32" -window
 check32 d32_none "${AUDIO32}no audio device (refused by the test)"
 [ ! -e disk.raw ] || fail "d32_none: a device was opened after all"
-run_case d32_freq "$ODD_SPEC" freq "$DEMO32" -window
+run_case d32_freq "$ODD_FORMAT" freq "$DEMO32" -window
 check32 d32_freq "${AUDIO32}device runs at 48000 Hz (test)$REFUSED32"
-run_case d32_format "$ODD_SPEC" format "$DEMO32" -window -2005
+run_case d32_format "$ODD_FORMAT" format "$DEMO32" -window -2005
 check32 d32_format "${AUDIO32}device wants another sample format (test)$REFUSED32"
-run_case d32_channels "$ODD_SPEC" channels "$DEMO32" -window -debug
+run_case d32_channels "$ODD_FORMAT" channels "$DEMO32" -window -debug
 check32 d32_channels "${AUDIO32}device is stereo only (test)$REFUSED32"
 
 CLOSING=$(printf 'Kurppana tykk\xe4\xe4 kebabista. Niin min\xe4kin.')
@@ -109,14 +109,14 @@ check8() {  # case expected-first-line (empty: none)
 run_case d8_none "$NO_DEVICE" "" "$DEMO8" w
 check8 d8_none "$(printf 'No huh ku ei mit\xe4\xe4n musaa saada')"
 [ ! -e disk.raw ] || fail "d8_none: a device was opened after all"
-run_case d8_freq "$ODD_SPEC" freq "$DEMO8" w
+run_case d8_freq "$ODD_FORMAT" freq "$DEMO8" w
 check8 d8_freq "$(printf 'Ei saa \xe4\xe4nt\xe4 silleen ku haluis, etp\xe4 kuule musaa')"
 silent d8_freq disk.raw
-run_case d8_format "$ODD_SPEC" format "$DEMO8" w
+run_case d8_format "$ODD_FORMAT" format "$DEMO8" w
 check8 d8_format "$(printf 'Ei saa \xe4\xe4nt\xe4 silleen ku haluis, etp\xe4 kuule musaa')"
 silent d8_format disk.raw
 # The channel count is not compared: the music plays.
-run_case d8_channels "$ODD_SPEC" channels "$DEMO8" w
+run_case d8_channels "$ODD_FORMAT" channels "$DEMO8" w
 check8 d8_channels ""
 [ -s disk.raw ] || fail "d8_channels: no sound was played"
 [ "$(od -An -v -tx1 disk.raw | tr -s ' \n' '\n\n' | sort -u | wc -l)" -gt 50 ] ||

@@ -45,7 +45,7 @@ extern "C" int SDL_OpenAudio(SDL_AudioSpec *desired, SDL_AudioSpec *obtained) {
   program_callback = desired->callback;
   wrapped.callback = callback_after_handoff;
   const int result = real(&wrapped, obtained);
-  // SDL fills in the spec it was given when there is no obtained one.
+  // SDL fills in the SDL_AudioSpec it was given when there is no obtained one.
   if (obtained == nullptr) {
     *desired = wrapped;
     desired->callback = program_callback;

@@ -1,5 +1,5 @@
 // LD_PRELOAD library for the failure-path tests: the audio device really
-// opens, but the spec reported back differs from the one asked for, as from a
+// opens, but the format reported back differs from the one asked for, as from a
 // driver that only offers its own format. ODD_AUDIO_FIELD chooses what
 // differs: "freq" (48000 Hz, the default), "format" (unsigned 8-bit becomes
 // signed 16-bit and anything else unsigned 8-bit) or "channels" (stereo).
@@ -24,7 +24,7 @@ bool field_is(const char *field, const char *name) {
 extern "C" int SDL_OpenAudio(SDL_AudioSpec *desired, SDL_AudioSpec *obtained) {
   const auto real = reinterpret_cast<OpenAudioFn>(dlsym(RTLD_NEXT, "SDL_OpenAudio"));
   if (real == nullptr) {
-    SDL_SetError("odd_audio_spec: the real SDL_OpenAudio was not found");
+    SDL_SetError("odd_audio_format: the real SDL_OpenAudio was not found");
     return -1;
   }
   const int result = real(desired, obtained);
