@@ -18,10 +18,15 @@ need_xvfb() {
 }
 
 # Starts Xvfb on a display it picks itself and exports DISPLAY. Stopped on exit.
+# -noreset: by default the server resets whenever its last client leaves, and a
+# program starting during that reset has its connection dropped. SDL would then
+# quietly run on its off-screen driver, with no window. SDL_VIDEODRIVER=x11
+# makes such a failure loud instead.
 start_xvfb() {
   need_xvfb
   XVFB_DIR=$(mktemp -d)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$XVFB_DIR/display" 2>"$XVFB_DIR/log" &
+  export SDL_VIDEODRIVER=x11
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$XVFB_DIR/display" 2>"$XVFB_DIR/log" &
   XVFB_PID=$!
   trap 'stop_xvfb' EXIT
   local i
