@@ -34,6 +34,14 @@ struct WaveMemory {
   int32_t wave_memory[6 * TABLE_LENGTH];
 };
 
+// Everything the music is rendered from; the platform's audio callback is
+// handed it as its user data.
+struct Music {
+  Synth synth;
+  WaveMemory wave_memory;
+  ShowClock clock; // the show clock, advanced by the sequencer
+};
+
 struct ArrangementEntry {
   int32_t pattern;        // 0..8, or -1: channel silent
   int32_t wave_base;      // table of the channel
