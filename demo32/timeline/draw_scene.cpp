@@ -170,9 +170,8 @@ const Scene &scene_at(int32_t position) {
 void draw_scene(uint32_t *pixels, const EffectState &fx, const EffectTables &tables,
                 const LensTables &lens, const ShowClock &clock, int32_t position) {
   const Scene &scene = scene_at(position);
-  const SceneFrame frame{fx,           tables, lens, clock, quad_corners(scene.corners, fx.phases),
-                         scene.variant};
-  scene.draw(pixels, frame);
+  const QuadCorners corners = quad_corners(scene.corners, fx.phases);
+  scene.draw(pixels, SceneFrame{fx, tables, lens, clock, corners, scene.variant});
 }
 
 void finish_scene(EffectState &fx, int32_t position) {
