@@ -33,8 +33,10 @@ template <typename Draw> void effect_benchmark(benchmark::State &state, Draw dra
 // The scene script's wandering polygon: 20 vertices on Lissajous paths.
 void polygon_vertices(const EffectState &fx, d32::Vertex (&vertices)[d32::VERTEX_COUNT]) {
   for (int i = 0; i < d32::VERTEX_COUNT; ++i) {
-    vertices[i].x = static_cast<int32_t>(std::cos(double{fx.vertex_angle_x[i]}) * 150 + 160);
-    vertices[i].y = static_cast<int32_t>(std::sin(double{fx.vertex_angle_y[i]}) * 110 + 120);
+    vertices[i].x =
+        static_cast<int32_t>(std::cos(double{fx.polygon.vertex_angle_x[i]}) * 150 + 160);
+    vertices[i].y =
+        static_cast<int32_t>(std::sin(double{fx.polygon.vertex_angle_y[i]}) * 110 + 120);
   }
 }
 
@@ -44,28 +46,32 @@ void effect_tick(benchmark::State &state) {
   // Row 60 of a name position: the wipe and the names both move. The wipe
   // soon rests at its limit and the names run out, which costs the same.
   for (auto _ : state) {
-    d32::effect_tick(show.fx, 60, 16);
+    d32::effect_tick(show.fx, 60, true);
     benchmark::ClobberMemory();
   }
 }
 
 void rotozoomer(benchmark::State &state) {
-  effect_benchmark(state, [](uint32_t *p, EffectState &fx) { d32::draw_rotozoomer(p, fx); });
+  effect_benchmark(state, [](uint32_t *p, EffectState &fx) { d32::draw_rotozoomer(p, fx.phases); });
 }
 
 void quad(benchmark::State &state) {
   effect_benchmark(state, [](uint32_t *p, EffectState &fx) {
-    d32::set_corners_slanted_rotation(fx);
-    d32::draw_quad(p, fx, 0, 0, d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT);
+    const d32::QuadCorners corners = d32::quad_corners(d32::CornerSet::SLANTED_ROTATION, fx.phases);
+    d32::draw_quad(p, corners, 0, 0, d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT);
   });
 }
 
 void twister(benchmark::State &state) {
-  effect_benchmark(state, [](uint32_t *p, EffectState &fx) { d32::draw_twister(p, fx); });
+  effect_benchmark(state, [](uint32_t *p, EffectState &fx) {
+    d32::draw_twister(p, fx.phases, show32().tables);
+  });
 }
 
 void name_orbit(benchmark::State &state) {
-  effect_benchmark(state, [](uint32_t *p, EffectState &fx) { d32::draw_name_orbit(p, fx); });
+  effect_benchmark(state, [](uint32_t *p, EffectState &fx) {
+    d32::draw_name_orbit(p, fx.phases, fx.names, show32().tables);
+  });
 }
 
 void polygon(benchmark::State &state) {
@@ -78,7 +84,8 @@ void polygon(benchmark::State &state) {
 
 // 21 glyphs and their shadows: the glyph drawer as the show uses it.
 void sine_scroller(benchmark::State &state) {
-  effect_benchmark(state, [](uint32_t *p, EffectState &fx) { d32::draw_sine_scroller(p, fx); });
+  effect_benchmark(state,
+                   [](uint32_t *p, EffectState &fx) { d32::draw_sine_scroller(p, fx.scroller); });
 }
 
 void credits_text(benchmark::State &state) {
@@ -99,16 +106,19 @@ void boxed_text(benchmark::State &state) {
 }
 
 void dot_hourglass(benchmark::State &state) {
-  effect_benchmark(state, [](uint32_t *p, EffectState &fx) { d32::draw_dot_hourglass(p, fx); });
+  effect_benchmark(state,
+                   [](uint32_t *p, EffectState &fx) { d32::draw_dot_hourglass(p, fx.phases); });
 }
 
 void plasma(benchmark::State &state) {
-  effect_benchmark(state, [](uint32_t *p, EffectState &fx) { d32::draw_plasma(p, fx, 0, 239, 0); });
+  effect_benchmark(state, [](uint32_t *p, EffectState &fx) {
+    d32::draw_plasma(p, fx.plasma, show32().tables, 0, 239, 0);
+  });
 }
 
 void lens(benchmark::State &state) {
-  effect_benchmark(state,
-                   [](uint32_t *p, EffectState &fx) { d32::draw_lens(p, fx, show32().lens); });
+  effect_benchmark(
+      state, [](uint32_t *p, EffectState &fx) { d32::draw_lens(p, fx.phases, show32().lens); });
 }
 
 void smear(benchmark::State &state) {

@@ -4,7 +4,7 @@
 
 #include "bench/bench.h"
 #include "bench/state8.h"
-#include "demo8/shell/scene.h"
+#include "demo8/effects/timeline.h"
 
 namespace bench {
 

@@ -2,7 +2,7 @@
 // without the cubes): background rows, cubes and the scroller.
 #include "bench/bench.h"
 #include "bench/state8.h"
-#include "demo8/shell/scene.h"
+#include "demo8/effects/timeline.h"
 
 namespace bench {
 

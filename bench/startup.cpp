@@ -2,7 +2,7 @@
 #include <cstdlib>
 
 #include "bench/bench.h"
-#include "demo32/shell/frame_pass.h"
+#include "demo32/show/show.h"
 #include "demo32/synth/synth.h"
 #include "demo8/effects/effects.h"
 

@@ -25,16 +25,16 @@ Prepared &prepared() {
     d32::prepare_show(storage.show);
     d32::EffectState &fx = storage.show.fx;
     for (int i = 0; i < WARM_TICKS; ++i)
-      d32::effect_tick(fx, MIDDLE_ROW, 0);
+      d32::effect_tick(fx, MIDDLE_ROW, false);
     // Two names behind the bar (one on each side), two in front.
     const int32_t phases[d32::NAME_SLOTS] = {300, 800, 1300, 1800};
     for (int k = 0; k < d32::NAME_SLOTS; ++k) {
-      fx.name_slot_phase[k] = phases[k];
-      fx.name_slot_text[k] = d32::name_list[4 + k];
+      fx.names.name_slot_phase[k] = phases[k];
+      fx.names.name_slot_text[k] = d32::name_list[4 + k];
     }
-    fx.name_list_index = 7;
-    fx.phase1 = 128;   // stretch 15: the hourglass at its shortest
-    fx.phase29 = 1700; // the twister bends by about 62 units per row
+    fx.names.name_list_index = 7;
+    fx.phases.phase1 = 128;   // stretch 15: the hourglass at its shortest
+    fx.phases.phase29 = 1700; // the twister bends by about 62 units per row
     storage.start = fx;
     return &storage;
   }();
@@ -52,27 +52,7 @@ const d32::EffectState &start_fx() {
 }
 
 void restore_motion(d32::EffectState &fx, const d32::EffectState &from) {
-  fx.phase17 = from.phase17;
-  fx.phase29 = from.phase29;
-  fx.phase1 = from.phase1;
-  fx.phase3 = from.phase3;
-  fx.phase4 = from.phase4;
-  fx.phase6 = from.phase6;
-  std::copy(std::begin(from.vertex_angle_x), std::end(from.vertex_angle_x), fx.vertex_angle_x);
-  std::copy(std::begin(from.vertex_angle_y), std::end(from.vertex_angle_y), fx.vertex_angle_y);
-  fx.scroll_text = from.scroll_text;
-  fx.scroll_char = from.scroll_char;
-  fx.scroll_pixel = from.scroll_pixel;
-  fx.scroll_wave = from.scroll_wave;
-  for (int c = 0; c < d32::OSCILLATORS; ++c)
-    fx.oscillators[c].phase = from.oscillators[c].phase;
-  fx.wipe_speed = from.wipe_speed;
-  fx.wipe_pos = from.wipe_pos;
-  fx.wipe_row = from.wipe_row;
-  std::copy(std::begin(from.name_slot_text), std::end(from.name_slot_text), fx.name_slot_text);
-  std::copy(std::begin(from.name_slot_phase), std::end(from.name_slot_phase), fx.name_slot_phase);
-  fx.name_list_index = from.name_list_index;
-  fx.tick_count = from.tick_count;
+  fx = from;
 }
 
 uint32_t *surface32() {
@@ -81,8 +61,8 @@ uint32_t *surface32() {
 
 void fill_busy_picture32() {
   const d32::EffectState &fx = start_fx();
-  d32::draw_rotozoomer(pixels, fx);
-  d32::draw_plasma(pixels, fx, 60, 180, 1);
+  d32::draw_rotozoomer(pixels, fx.phases);
+  d32::draw_plasma(pixels, fx.plasma, show32().tables, 60, 180, 1);
 }
 
 } // namespace bench

@@ -3,7 +3,7 @@
 // representative moment, and the surface it draws into.
 #include <cstdint>
 
-#include "demo32/shell/frame_pass.h"
+#include "demo32/show/show.h"
 
 namespace bench {
 
@@ -16,9 +16,9 @@ d32::Show32 &show32();
 // advance the state put it back from here.
 const d32::EffectState &start_fx();
 
-// Copies everything that moves (phases, vertices, scroller, oscillator phases,
-// wipe, name slots) from `from`, leaving the constant tables alone, so that a
-// benchmark can return to the same moment cheaply before every iteration.
+// Puts back everything that moves (a few hundred bytes; the tables are kept
+// apart), so that a benchmark can return to the same moment before every
+// iteration.
 void restore_motion(d32::EffectState &fx, const d32::EffectState &from);
 
 // The offscreen surface, 320x240 words.

@@ -25,10 +25,10 @@ void plot_dot(uint32_t *pixels, int32_t column, int32_t row) {
 
 } // namespace
 
-void draw_dot_hourglass(uint32_t *pixels, const EffectState &fx) {
-  const double waist = 5 * std::sin(fx.phase3 * PI / 256) + 6;    // 1..11
-  const double stretch = 5 * std::cos(fx.phase1 * PI / 128) + 20; // 15..25
-  const double spin = fx.phase1 * PI / 1024;
+void draw_dot_hourglass(uint32_t *pixels, const Phases &phases) {
+  const double waist = 5 * std::sin(phases.phase3 * PI / 256) + 6;    // 1..11
+  const double stretch = 5 * std::cos(phases.phase1 * PI / 128) + 20; // 15..25
+  const double spin = phases.phase1 * PI / 1024;
 
   // Every float here is a deliberate rounding to single precision that decides
   // where some dots land; everything else stays in double.

@@ -42,13 +42,13 @@ void build_lens_tables(LensTables &lens) {
   }
 }
 
-void draw_lens(uint32_t *pixels, const EffectState &fx, const LensTables &lens) {
+void draw_lens(uint32_t *pixels, const Phases &phases, const LensTables &lens) {
   // Texture scroll, -64..64 texels; the divisions truncate toward zero.
-  const int32_t du = static_cast<int32_t>(std::cos(fx.phase4 * PI / 1024) * 64 * 256) / 256;
-  const int32_t dv = static_cast<int32_t>(std::sin(fx.phase6 * PI / 1024) * 64 * 256) / 256;
+  const int32_t du = static_cast<int32_t>(std::cos(phases.phase4 * PI / 1024) * 64 * 256) / 256;
+  const int32_t dv = static_cast<int32_t>(std::sin(phases.phase6 * PI / 1024) * 64 * 256) / 256;
   // Light centre in texture space, -36..164; it wraps with the texture.
-  const int32_t lu = static_cast<int32_t>(std::cos(fx.phase17 * PI / 4096) * 100 + 64);
-  const int32_t lv = static_cast<int32_t>(std::sin(fx.phase29 * PI / 4096) * 100 + 64);
+  const int32_t lu = static_cast<int32_t>(std::cos(phases.phase17 * PI / 4096) * 100 + 64);
+  const int32_t lv = static_cast<int32_t>(std::sin(phases.phase29 * PI / 4096) * 100 + 64);
 
   // Every pixel shows one of only 128 x 128 lens map entries, so shade each
   // entry once per frame; the pixel loop is then a single lookup.

@@ -33,28 +33,29 @@ NamePlacement place_name(int32_t phase, const char *text) {
   at.x = static_cast<int32_t>(std::sin(angle) * 200 + static_cast<double>(160 - 8 * length));
   at.y = static_cast<int32_t>(std::cos(angle) * 50 + 110);
   // Behind the bar only the half on the name's outer side of the axis shows.
-  at.clip_left = phase > 512 ? 0 : 160;
-  at.clip_right = phase < 1536 ? 319 : 160;
+  at.clip_left = phase > 512 ? CLIP_LEFT : SCREEN_WIDTH / 2;
+  at.clip_right = phase < 1536 ? CLIP_RIGHT : SCREEN_WIDTH / 2;
   at.in_front = phase >= 513 && phase <= 1535;
   at.behind = phase > 0 && !at.in_front;
   return at;
 }
 
-void draw_name_orbit(uint32_t *pixels, const EffectState &fx) {
+void draw_name_orbit(uint32_t *pixels, const Phases &phases, const NameSlots &names,
+                     const EffectTables &tables) {
   const char *texts[NAME_SLOTS];
   NamePlacement placed[NAME_SLOTS];
   for (int k = 0; k < NAME_SLOTS; ++k) {
-    texts[k] = fx.name_slot_text[k] ? fx.name_slot_text[k] : "";
-    placed[k] = place_name(fx.name_slot_phase[k], texts[k]);
+    texts[k] = names.name_slot_text[k] ? names.name_slot_text[k] : "";
+    placed[k] = place_name(names.name_slot_phase[k], texts[k]);
     if (placed[k].behind)
       draw_name(pixels, placed[k], texts[k], placed[k].clip_left, placed[k].clip_right);
   }
 
-  draw_twister(pixels, fx);
+  draw_twister(pixels, phases, tables);
 
   for (int k = 0; k < NAME_SLOTS; ++k)
     if (placed[k].in_front)
-      draw_name(pixels, placed[k], texts[k], 0, 319);
+      draw_name(pixels, placed[k], texts[k], CLIP_LEFT, CLIP_RIGHT);
 }
 
 } // namespace d32

@@ -29,8 +29,8 @@ inline uint32_t pack(uint32_t red, uint32_t green, uint32_t blue) {
 
 } // namespace
 
-void draw_plasma(uint32_t *pixels, const EffectState &fx, int32_t first_row, int32_t end_row,
-                 int32_t set) {
+void draw_plasma(uint32_t *pixels, const Plasma &plasma, const EffectTables &tables,
+                 int32_t first_row, int32_t end_row, int32_t set) {
   if (set < 0 || set > 3)
     return;
   first_row = std::max(first_row, 0);
@@ -40,8 +40,8 @@ void draw_plasma(uint32_t *pixels, const EffectState &fx, int32_t first_row, int
 
   PlasmaSet s;
   for (int k = 0; k < 4; ++k) {
-    const Oscillator &o = fx.oscillators[4 * set + k];
-    s.table[k] = fx.osc_table[4 * set + k];
+    const Oscillator &o = plasma.oscillators[4 * set + k];
+    s.table[k] = tables.osc_table[4 * set + k];
     s.phase[k] = static_cast<uint32_t>(o.phase);
     s.step[k] = static_cast<uint32_t>(o.step);
   }

@@ -1,5 +1,5 @@
 // Quad texture mapper: the XOR texture interpolated between four corner
-// texture coordinates (fx.quad_corners), stepped down the left and right edges
+// texture coordinates, stepped down the left and right edges
 // and then across each row.
 #include <algorithm>
 
@@ -16,7 +16,7 @@ uint32_t wrapped_step(uint32_t from, uint32_t to, int32_t n) {
 
 } // namespace
 
-void draw_quad(uint32_t *pixels, const EffectState &fx, int32_t x, int32_t y, int32_t w,
+void draw_quad(uint32_t *pixels, const QuadCorners &corners, int32_t x, int32_t y, int32_t w,
                int32_t h) {
   // The edge and row steps divide by h and w.
   if (w <= 0 || h <= 0)
@@ -32,7 +32,7 @@ void draw_quad(uint32_t *pixels, const EffectState &fx, int32_t x, int32_t y, in
   if (left >= right || top >= bottom)
     return;
 
-  const int32_t *c = fx.quad_corners; // u,v of top-left, top-right, bottom-left, bottom-right
+  const int32_t *c = corners.uv; // u,v of top-left, top-right, bottom-left, bottom-right
   const auto corner = [c](int k) { return static_cast<uint32_t>(c[k]); };
   uint32_t left_u = corner(0);
   uint32_t left_v = corner(1);

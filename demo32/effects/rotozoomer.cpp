@@ -6,21 +6,28 @@
 
 namespace d32 {
 
-void draw_rotozoomer(uint32_t *pixels, const EffectState &fx) {
-  // All trigonometry happens once per frame; the loops below are pure integer work.
-  const int32_t cu = static_cast<int32_t>(std::cos(fx.phase17 * PI / 4096) * 500 * 65536);
-  const int32_t cv = static_cast<int32_t>(std::sin(fx.phase29 * PI / 4096) * 500 * 65536);
-  const double zoom = std::sin(fx.phase6 * PI / 1024) + 1.2;
-  const double angle = fx.phase4 * PI / 1024;
-  const int32_t du = static_cast<int32_t>(zoom * std::cos(angle) * 65536);
-  const int32_t dv = static_cast<int32_t>(zoom * std::sin(angle) * 65536);
+Camera rotozoom_camera(const Phases &phases) {
+  // Centre of the rotation in texture coordinates.
+  const int32_t a = static_cast<int32_t>(std::cos(phases.phase17 * PI / 4096) * 500 * 65536);
+  const int32_t b = static_cast<int32_t>(std::sin(phases.phase29 * PI / 4096) * 500 * 65536);
+  const double zoom = std::sin(phases.phase6 * PI / 1024) + 1.2; // 0.2 .. 2.2
+  const double angle = phases.phase4 * PI / 1024;
+  Camera c;
+  c.u = static_cast<uint32_t>(static_cast<int32_t>(zoom * std::cos(angle) * 65536));
+  c.v = static_cast<uint32_t>(static_cast<int32_t>(zoom * std::sin(angle) * 65536));
+  // The centre lands on screen point (160, 120).
+  c.p = static_cast<uint32_t>(a) + 120u * c.v - 160u * c.u;
+  c.q = static_cast<uint32_t>(b) - 160u * c.v - 120u * c.u;
+  return c;
+}
 
-  // 16.16 coordinates wrap modulo 2^32, so every sum and product is unsigned;
-  // only the texel lookup reads them as signed.
-  const uint32_t udu = static_cast<uint32_t>(du);
-  const uint32_t udv = static_cast<uint32_t>(dv);
-  uint32_t ur = static_cast<uint32_t>(cu) + 120u * udv - 160u * udu;
-  uint32_t vr = static_cast<uint32_t>(cv) - 160u * udv - 120u * udu;
+void draw_rotozoomer(uint32_t *pixels, const Phases &phases) {
+  // All trigonometry happens once per frame; the loops below are pure integer work.
+  const Camera camera = rotozoom_camera(phases);
+  const uint32_t udu = camera.u;
+  const uint32_t udv = camera.v;
+  uint32_t ur = camera.p;
+  uint32_t vr = camera.q;
 
   for (int y = 0; y < SCREEN_HEIGHT; ++y) {
     ur -= udv;

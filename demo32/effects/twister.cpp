@@ -58,11 +58,11 @@ void draw_face(uint32_t *row, uint8_t *depth, const int32_t *shade_ramp, Corner 
 
 } // namespace
 
-void draw_twister(uint32_t *pixels, const EffectState &fx) {
+void draw_twister(uint32_t *pixels, const Phases &phases, const EffectTables &tables) {
   // Row angle = a * pi/16384; the counter is four times finer than phase17.
-  int32_t a = static_cast<int32_t>(4u * static_cast<uint32_t>(fx.phase17));
-  int32_t w = fx.phase6; // sway phase, deliberately not masked
-  const double twist = 64 * std::sin(fx.phase29 * PI / 4096);
+  int32_t a = static_cast<int32_t>(4u * static_cast<uint32_t>(phases.phase17));
+  int32_t w = phases.phase6; // sway phase, deliberately not masked
+  const double twist = 64 * std::sin(phases.phase29 * PI / 4096);
 
   uint8_t depth[SCREEN_WIDTH];
   for (int32_t y = 0; y < SCREEN_HEIGHT; ++y) {
@@ -82,10 +82,10 @@ void draw_twister(uint32_t *pixels, const EffectState &fx) {
     const Corner c4 = project(sway - c, EYE_DISTANCE + s);
 
     uint32_t *row = pixels + y * SCREEN_WIDTH;
-    draw_face(row, depth, fx.shade_ramp, c1, c2);
-    draw_face(row, depth, fx.shade_ramp, c2, c3);
-    draw_face(row, depth, fx.shade_ramp, c3, c4);
-    draw_face(row, depth, fx.shade_ramp, c4, c1);
+    draw_face(row, depth, tables.shade_ramp, c1, c2);
+    draw_face(row, depth, tables.shade_ramp, c2, c3);
+    draw_face(row, depth, tables.shade_ramp, c3, c4);
+    draw_face(row, depth, tables.shade_ramp, c4, c1);
   }
 }
 

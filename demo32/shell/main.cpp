@@ -1,5 +1,7 @@
-// demo32: start-up, the frame loop and the silent show clock. The only place
-// besides the audio output that talks to SDL.
+// demo32 on the desktop: start-up, the SDL side of every pass, the busy wait,
+// and the silent show clock. With sdl_audio.cpp (the audio device) and
+// sdl_winmain.cpp (Windows start-up) the only code of demo32 that talks to
+// SDL; what a pass does is the show's own (demo32/show).
 #include <SDL.h>
 
 #include <cstdint>
@@ -7,19 +9,17 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "demo32/shell/frame_pass.h"
 #include "demo32/shell/platform.h"
-#include "demo32/shell/switches.h"
-#include "demo32/shell/vidmode_report.h"
-#include "demo32/synth/sdl_audio.h"
+#include "demo32/shell/sdl_audio.h"
+#include "demo32/show/show.h"
+#include "demo32/show/switches.h"
+#include "demo32/show/vidmode_report.h"
 
 namespace {
 
 // The program's one instance of each piece of state.
 d32::Show32 show;
-d32::ShowClock show_clock;
-d32::Synth synth;
-d32::WaveMemory wave_memory;
+d32::Music music; // the audio callback's, and the show clock
 
 SDL_Surface *screen_surface = nullptr;
 SDL_Surface *offscreen_surface = nullptr;
@@ -32,55 +32,69 @@ SDL_TimerID tick_timer = nullptr;
 }
 
 Uint32 timer_tick(Uint32 interval, void *) {
-  d32::advance_timer_clock(show_clock);
+  d32::advance_timer_clock(music.clock);
   return interval;
 }
 
-void save_screenshot() {
+// ---- The show's platform functions ----
+
+uint32_t ticks(void *) {
+  return SDL_GetTicks();
+}
+
+bool next_event(void *, d32::Event &event) {
+  SDL_Event e;
+  if (!SDL_PollEvent(&e))
+    return false;
+  event = d32::Event::OTHER;
+  if (e.type == SDL_QUIT)
+    event = d32::Event::CLOSE_REQUESTED;
+  else if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_ESCAPE)
+    event = d32::Event::ESCAPE_DOWN;
+  else if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_BACKSPACE)
+    event = d32::Event::BACKSPACE_DOWN;
+  return true;
+}
+
+void save_screenshot(void *) {
   // A file that cannot be opened is simply not written; the show goes on.
   SDL_RWops *file = SDL_RWFromFile("vintage.bmp", "wb");
   if (file != nullptr)
     SDL_SaveBMP_RW(offscreen_surface, file, 1);
 }
 
+uint32_t *lock(void *) {
+  SDL_LockSurface(offscreen_surface);
+  return static_cast<uint32_t *>(offscreen_surface->pixels);
+}
+
+void unlock(void *) {
+  SDL_UnlockSurface(offscreen_surface);
+}
+
+void present(void *) {
+  SDL_UpperBlit(offscreen_surface, nullptr, screen_surface, nullptr);
+  SDL_UpdateRect(screen_surface, 0, 0, d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT);
+}
+
 void run_show() {
   SDL_ShowCursor(0);
   d32::prepare_show(show);
   SDL_PauseAudio(0);
-  d32::put(show_clock.song_position, 0);
+  d32::start_show(show, music.clock, SDL_GetTicks());
 
-  int running = 1;
-  uint32_t step_clock = SDL_GetTicks();
+  d32::Platform32 desktop;
+  desktop.ticks = ticks;
+  desktop.next_event = next_event;
+  desktop.save_screenshot = save_screenshot;
+  desktop.lock = lock;
+  desktop.unlock = unlock;
+  desktop.present = present;
   for (;;) {
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-      if (event.type != SDL_KEYDOWN)
-        continue;  // the close button is ignored on purpose
-      if (event.key.keysym.sym == SDLK_BACKSPACE && show.debug_mode != 0) {
-        d32::skip_position(show_clock);
-      } else if (event.key.keysym.sym == SDLK_ESCAPE) {
-        running = 0;
-        save_screenshot();
-      }
-    }
-
-    if (d32::get(show_clock.song_end) != 0)
-      return;
-
-    // Busy wait: the show never sleeps, it spins until the next 12 ms step.
-    while (SDL_GetTicks() - step_clock < d32::STEP_MS) {
-    }
-    const uint32_t steps = d32::catch_up(step_clock, SDL_GetTicks());
-
-    SDL_LockSurface(offscreen_surface);
-    d32::frame_pass(show, static_cast<uint32_t *>(offscreen_surface->pixels), show_clock, steps,
-                    SDL_GetTicks());
-    SDL_UnlockSurface(offscreen_surface);
-
-    SDL_UpperBlit(offscreen_surface, nullptr, screen_surface, nullptr);
-    SDL_UpdateRect(screen_surface, 0, 0, 320, 240);
-
-    if (running != 1)
+    // Busy wait: the show never sleeps; a pass that is not due yet is simply
+    // asked again until its 12 ms step has come.
+    const d32::Pass pass = d32::show_pass(show, music.clock, desktop);
+    if (pass == d32::Pass::LAST_FRAME || pass == d32::Pass::ENDED)
       return;
   }
 }
@@ -96,21 +110,23 @@ int main(int argc, char **argv) {
   d32::set_sdl_display_defaults();
   if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0)
     fail();
-  screen_surface = SDL_SetVideoMode(320, 240, 32, switches.video_flags | SDL_HWSURFACE);
+  screen_surface = SDL_SetVideoMode(d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT, 32,
+                                    switches.video_flags | SDL_HWSURFACE);
   if (screen_surface == nullptr)
     fail();
 
   std::fputs(d32::vidmode_report(screen_surface->flags).c_str(), stdout);
   SDL_WM_SetCaption("zyrkon malvestra 2", "zyrkon");
 
-  offscreen_surface = SDL_CreateRGBSurface(0, 320, 240, 32, 0, 0, 0, 0);
+  offscreen_surface =
+      SDL_CreateRGBSurface(0, d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT, 32, 0, 0, 0, 0);
   // Every effect addresses the surface as 320 words per row.
-  if (offscreen_surface == nullptr || offscreen_surface->pitch != 1280)
+  if (offscreen_surface == nullptr || offscreen_surface->pitch != d32::SCREEN_WIDTH * 4)
     fail();
   std::puts(d32::lock_remark(SDL_MUSTLOCK(offscreen_surface)));
   std::fflush(stdout);
 
-  if (switches.no_sound == 0 && d32::synth_open(synth, wave_memory, show_clock) != -1) {
+  if (switches.no_sound == 0 && d32::synth_open(music) != -1) {
     run_show();
     SDL_CloseAudio();
     SDL_Quit();

@@ -10,8 +10,6 @@ namespace d32 {
 
 namespace {
 
-constexpr int32_t ROWS = 64;
-constexpr int32_t TICKS_PER_ROW = 6;
 constexpr int32_t LOWEST_NOTE = -89; // lower note values mean "no note"
 constexpr int32_t DRUM_C = 220500;
 constexpr int32_t SNARE_CHANNEL = 11;
@@ -91,7 +89,7 @@ void sequencer_row(Synth &synth, ShowClock &clock, int32_t ch) {
       return;
     }
     q = p - 1;
-    rel += ROWS;
+    rel += ROWS_PER_POSITION;
   }
   const int32_t pattern = arrangement[q][ch].pattern;
   if (pattern < 0) {
@@ -146,13 +144,7 @@ void sequencer_tick_end(Synth &synth, ShowClock &clock) {
     for (int32_t ch = 0; ch < VOICES; ++ch) {
       sequencer_row(synth, clock, ch);
     }
-    const int32_t row = get(clock.song_row) + 1;
-    if (row >= ROWS) {
-      put(clock.song_row, 0);
-      put(clock.song_position, (get(clock.song_position) + 1) % SONG_POSITIONS);
-    } else {
-      put(clock.song_row, row);
-    }
+    advance_row(clock);
   } else {
     sequencer_effects(synth, tick);
   }

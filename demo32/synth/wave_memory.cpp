@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "demo32/synth/synth.h"
 
@@ -62,9 +63,11 @@ void build_wave_memory(WaveMemory &memory) {
     drum_b[i] = 0;
     drum_c[i] = 0;
   }
-  copy_sample(drum_a, drum_sample_a, wag);
-  copy_sample(drum_b, drum_sample_b, wag);
-  copy_sample(drum_c, drum_sample_c, wag);
+  const auto drums = std::make_unique<DrumSamples>();
+  build_drum_samples(*drums);
+  copy_sample(drum_a, drums->bass_drum, wag);
+  copy_sample(drum_b, drums->hi_hat, wag);
+  copy_sample(drum_c, drums->snare, wag);
 }
 
 } // namespace d32

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "demo32/effects/effect_state.h"
+#include "demo32/screen.h"
 
 namespace d32 {
 

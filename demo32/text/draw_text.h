@@ -3,6 +3,9 @@
 
 namespace d32 {
 
+constexpr int32_t CENTRED = -9999;    // text/glyph coordinate that centres
+constexpr int32_t NO_BACKGROUND = -1; // background value selecting transparent drawing
+
 // The 96 characters of the font, a glyph number being the position in this
 // string (O and P appear twice; the first copy wins). NUL-terminated.
 extern const char font_charset[97];
@@ -18,5 +21,10 @@ int glyph_index(uint8_t ch);
 // whole cells. x or y may be CENTRED.
 void draw_text(uint32_t *pixels, int32_t x, int32_t y, uint32_t colour, int32_t background,
                const char *text, int32_t clip_left, int32_t clip_right);
+
+// One 16x16 glyph, transparent only, clipped to clip_left <= X < clip_right
+// and to the surface: the sine scroller's building block.
+void draw_glyph(uint32_t *pixels, int32_t x, int32_t y, uint32_t colour, int32_t background,
+                uint8_t ch, int32_t clip_left, int32_t clip_right);
 
 } // namespace d32

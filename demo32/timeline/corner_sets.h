@@ -1,15 +1,16 @@
 #pragma once
-// The three ways the scene script sets up draw_quad's texture corners
-// (fx.quad_corners: u,v of top-left, top-right, bottom-left, bottom-right).
-#include "demo32/effects/effect_state.h"
+// The three ways the scene script sets up draw_quad's texture corners.
+#include "demo32/effects/effects.h"
 
 namespace d32 {
 
-// R: a rotation and zoom about a wandering centre, seen at a slant.
-void set_corners_slanted_rotation(EffectState &fx);
-// S: a rotating square whose bottom-right corner moves on its own, so it folds.
-void set_corners_fold(EffectState &fx);
-// T: four corners on independent paths.
-void set_corners_wander(EffectState &fx);
+enum class CornerSet {
+  NONE,             // the position draws no quad
+  SLANTED_ROTATION, // R: the rotozoomer's camera seen at a slant
+  FOLD,             // S: a rotating square whose bottom-right corner moves on its own
+  WANDER,           // T: four corners on independent paths
+};
+
+QuadCorners quad_corners(CornerSet set, const Phases &phases);
 
 } // namespace d32

@@ -1,7 +1,6 @@
 #include "demo32/timeline/scene_texts.h"
 
-#include "demo32/effects/effect_state.h"
-#include "demo32/timeline/draw_scene.h"
+#include "demo32/text/draw_text.h"
 
 namespace d32 {
 

@@ -4,6 +4,9 @@
 
 namespace d32 {
 
+extern const char scroll_text_1[]; // 350 characters, the scroller of positions 8..11
+extern const char scroll_text_2[]; // 311 characters, the scroller of positions 16..19
+
 // One line of text: x may be CENTRED; y is the top row of the cells.
 struct SceneText {
   const char *text;

@@ -15,12 +15,12 @@ struct ScrollerGlyph {
 };
 
 // Where glyph k (0..20) of the scroller goes this frame and what it shows.
-ScrollerGlyph scroller_glyph(const EffectState &fx, int k);
+ScrollerGlyph scroller_glyph(const Scroller &scroller, int k);
 
 // 21 glyphs, each a black shadow at +2,+2 and then the red character.
-void draw_sine_scroller(uint32_t *pixels, const EffectState &fx);
+void draw_sine_scroller(uint32_t *pixels, const Scroller &scroller);
 
 // Starts a scroller stretch from the beginning of text.
-void reset_scroller(EffectState &fx, const char *text);
+void reset_scroller(Scroller &scroller, const char *text);
 
 } // namespace d32

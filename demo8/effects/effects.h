@@ -3,15 +3,15 @@
 // surface (whose pitch may exceed 320) and plain buffers work alike.
 #include <cstdint>
 
+#include "demo8/screen.h"
+
 namespace d8 {
 
-constexpr int SCREEN_WIDTH = 320;
-constexpr int SCREEN_HEIGHT = 240;
-constexpr double PI = 3.1415926;  // the show's own, shorter pi
+constexpr double PI = 3.1415926; // the show's own, shorter pi
 
 struct Surface8 {
-  uint8_t *pixels;  // row y starts at pixels + y * pitch
-  int32_t pitch;    // bytes per row, at least 320
+  uint8_t *pixels; // row y starts at pixels + y * pitch
+  int32_t pitch;   // bytes per row, at least 320
 };
 
 // Built once at start-up, read-only afterwards.
@@ -27,14 +27,14 @@ void build_wave_table(Tables &tables);
 
 // Tunnel (frames 0..287).
 struct TunnelParams {
-  int32_t k1;  // twist
-  int32_t k2;  // turn
+  int32_t k1; // twist
+  int32_t k2; // turn
 };
 // Sets ox, oy and returns k1, k2 for frame t.
 TunnelParams tunnel_params(int32_t t, int32_t &ox, int32_t &oy);
 // Odd screen row 2j+1 of the tunnel.
-void draw_tunnel_row(Surface8 s, const Tables &tables, int32_t j, int32_t t, int32_t ox,
-                     int32_t oy, TunnelParams p);
+void draw_tunnel_row(Surface8 s, const Tables &tables, int32_t j, int32_t t, int32_t ox, int32_t oy,
+                     TunnelParams p);
 
 // XOR rotozoomer (frames 288..575).
 struct RotozoomParams {
@@ -62,14 +62,14 @@ struct CubeVertex {
   int32_t x, y, z;
 };
 struct CubePose {
-  int32_t s, c;     // turn about the vertical axis, 8 fraction bits
-  int32_t s2, c2;   // tilt about the horizontal axis, 8 fraction bits
-  int32_t j, n, m;  // horizontal, vertical and depth offsets
+  int32_t s, c;    // turn about the vertical axis, 8 fraction bits
+  int32_t s2, c2;  // tilt about the horizontal axis, 8 fraction bits
+  int32_t j, n, m; // horizontal, vertical and depth offsets
 };
 extern const CubeVertex cube_triangles[12][3];
 CubePose cube_pose(int32_t k, int32_t t, int32_t ox, int32_t oy);
 CubeVertex transform_vertex(CubeVertex v, const CubePose &p);
-uint16_t cube_colour(int32_t k, int32_t t, int32_t f);  // low byte AND mask, high byte OR value
+uint16_t cube_colour(int32_t k, int32_t t, int32_t f); // low byte AND mask, high byte OR value
 
 // Text scroller.
 extern const uint8_t font_glyphs[32][8];

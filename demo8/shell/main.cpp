@@ -1,29 +1,75 @@
-// demo8: start-up, the frame loop and shut-down. The only SDL code of the
-// picture side; everything drawn goes through plain pixel memory.
+// demo8 on the desktop: start-up, the SDL side of every pass, the busy wait
+// and shut-down. With sdl_audio.cpp (the audio device) the only code of demo8
+// that talks to SDL; what a pass does is the show's own (demo8/show).
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "demo8/effects/effects.h"
-#include "demo8/shell/pacing.h"
-#include "demo8/shell/palette.h"
 #include "demo8/shell/platform.h"
-#include "demo8/shell/scene.h"
-#include "demo8/synth/sdl_audio.h"
+#include "demo8/shell/sdl_audio.h"
+#include "demo8/show/palette.h"
+#include "demo8/show/show.h"
 
 namespace {
 
-d8::Tables tables; // built once, before the first frame
-d8::Music music;   // from music_start on, only the audio thread touches it
+d8::Show8 show;
+d8::Music music; // from music_start on, only the audio thread touches it
+SDL_Surface *screen = nullptr;
 
-uint32_t sdl_ticks(void *) {
+// ---- The show's platform functions ----
+
+uint32_t ticks(void *) {
   return SDL_GetTicks();
 }
 
-d8::Surface8 surface_of(SDL_Surface *screen) {
+d8::Surface8 lock(void *) {
+  if (SDL_MUSTLOCK(screen)) {
+    SDL_LockSurface(screen);
+  }
   return d8::Surface8{static_cast<uint8_t *>(screen->pixels), screen->pitch};
+}
+
+void unlock(void *) {
+  if (SDL_MUSTLOCK(screen)) {
+    SDL_UnlockSurface(screen);
+  }
+}
+
+void present(void *) {
+  SDL_Flip(screen);
+}
+
+bool next_event(void *, d8::Event &event) {
+  SDL_Event e;
+  if (!SDL_PollEvent(&e))
+    return false;
+  event = d8::Event::OTHER;
+  if (e.type == SDL_QUIT)
+    event = d8::Event::CLOSE_REQUESTED;
+  else if (e.type == SDL_KEYUP && e.key.keysym.sym == SDLK_ESCAPE)
+    event = d8::Event::ESCAPE_UP;
+  return true;
+}
+
+void set_palette() {
+  d8::Rgb rgb[256];
+  d8::build_palette(rgb);
+  SDL_Color colours[256];
+  for (int i = 0; i < 256; ++i) {
+    colours[i].r = rgb[i].r;
+    colours[i].g = rgb[i].g;
+    colours[i].b = rgb[i].b;
+    colours[i].unused = 0;
+  }
+  SDL_SetPalette(screen, SDL_LOGPAL | SDL_PHYSPAL, colours, 0, 256);
+}
+
+void clear_screen() {
+  const d8::Surface8 s = lock(nullptr);
+  std::memset(s.pixels, 0, static_cast<size_t>(s.pitch) * d8::SCREEN_HEIGHT);
+  unlock(nullptr);
 }
 
 } // namespace
@@ -40,7 +86,7 @@ int main(int argc, char **argv) {
     std::printf("\xF6\xF6 ees SDL_Init() ei toimi ;o\n");
     return 3;
   }
-  SDL_Surface *screen =
+  screen =
       SDL_SetVideoMode(d8::SCREEN_WIDTH, d8::SCREEN_HEIGHT, 8, fullscreen ? SDL_FULLSCREEN : 0);
   if (screen == nullptr) {
     std::printf("no johan on kumma ku ei saada ees 320x240x8\n");
@@ -50,62 +96,20 @@ int main(int argc, char **argv) {
     return 2;
   }
   SDL_ShowCursor(0);
-
-  d8::Rgb rgb[256];
-  d8::build_palette(rgb);
-  SDL_Color colours[256];
-  for (int i = 0; i < 256; ++i) {
-    colours[i].r = rgb[i].r;
-    colours[i].g = rgb[i].g;
-    colours[i].b = rgb[i].b;
-    colours[i].unused = 0;
-  }
-  SDL_SetPalette(screen, SDL_LOGPAL | SDL_PHYSPAL, colours, 0, 256);
-
-  d8::build_polar_tables(tables);
-  d8::build_wave_table(tables);
-
-  if (SDL_MUSTLOCK(screen)) {
-    SDL_LockSurface(screen);
-  }
-  std::memset(screen->pixels, 0, static_cast<size_t>(screen->pitch) * d8::SCREEN_HEIGHT);
-  if (SDL_MUSTLOCK(screen)) {
-    SDL_UnlockSurface(screen);
-  }
-
+  set_palette();
+  d8::prepare_show(show);
+  clear_screen();
   d8::music_start(music);
+  d8::start_show(show, SDL_GetTicks());
 
-  int32_t frame = 0;
-  d8::Pacing pacing;
-  d8::start_pacing(pacing, static_cast<int32_t>(SDL_GetTicks()));
-  d8::SceneState scene; // ox, oy at their frame-287 values
-  int running = 1;
-
-  while (running) {
-    const d8::FrameStart start = d8::wait_for_frame(pacing, sdl_ticks, nullptr);
-    if (const char *format = d8::lateness_format(start.lateness)) {
-      std::printf(format, start.reported_lag);
-      std::fflush(stdout);
-    }
-
-    if (SDL_MUSTLOCK(screen)) {
-      SDL_LockSurface(screen);
-    }
-    d8::draw_frame(surface_of(screen), tables, scene, frame, running);
-    if (SDL_MUSTLOCK(screen)) {
-      SDL_UnlockSurface(screen);
-    }
-    SDL_Flip(screen);
-
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-      // The show ends when Escape is let go, not when it is pressed.
-      if (event.type == SDL_QUIT ||
-          (event.type == SDL_KEYUP && event.key.keysym.sym == SDLK_ESCAPE)) {
-        running = 0;
-      }
-    }
-    ++frame;
+  d8::Platform8 desktop;
+  desktop.ticks = ticks;
+  desktop.lock = lock;
+  desktop.unlock = unlock;
+  desktop.present = present;
+  desktop.next_event = next_event;
+  // Busy wait: a pass whose deadline has not come is simply asked again.
+  while (d8::show_pass(show, desktop) != d8::Pass::LAST_FRAME) {
   }
 
   SDL_Quit();

@@ -140,12 +140,12 @@ TEST(Frames8, ShowEndsAfterFrame1567AndRangesStopEarlier) {
   auto run = std::make_unique<Run8>();
   start_run8(*run);
   EXPECT_EQ(run_frames8(*run, 0, 1000000, nullptr, nullptr), 1568);
-  EXPECT_EQ(run->running, 0);
+  EXPECT_EQ(run->show.running, 0);
 
   auto part = std::make_unique<Run8>();
   start_run8(*part);
   EXPECT_EQ(run_frames8(*part, 0, 99, nullptr, nullptr), 100);
-  EXPECT_EQ(part->running, 1);
+  EXPECT_EQ(part->show.running, 1);
 }
 
 TEST(Frames8, RawIsTheIndicesAndPngColoursComeFromThePalette) {

@@ -164,9 +164,9 @@ TEST(Bounds, PolygonsWithAnyVerticesStayOnTheSurface) {
 
 TEST(Bounds, QuadsWithAnyRectangleStayOnTheSurface) {
   GuardedSurface s;
-  d32::EffectState fx;
+  d32::QuadCorners fx;
   fuzz(s, 4, 300, [&](std::mt19937 &rng) {
-    for (int32_t &c : fx.quad_corners)
+    for (int32_t &c : fx.uv)
       c = static_cast<int32_t>(rng());
     const int32_t x = extreme(rng), y = extreme(rng), w = extreme(rng), h = extreme(rng);
     d32::draw_quad(s.pixels(), fx, x, y, w, h);
@@ -250,9 +250,9 @@ TEST(Bounds, PolygonRowsAboveTheSurfaceAreSkippedExactly) {
 // A quad cut on any side shows the part of the whole quad that is on screen.
 TEST(Bounds, QuadCutOnAnySideIsTheVisiblePartOfTheWholeQuad) {
   std::mt19937 rng(6);
-  d32::EffectState fx;
+  d32::QuadCorners fx;
   for (int run = 0; run < 100; ++run) {
-    for (int32_t &c : fx.quad_corners)
+    for (int32_t &c : fx.uv)
       c = static_cast<int32_t>(rng());
     const int32_t w = 20 + static_cast<int32_t>(rng() % 200);
     const int32_t h = 20 + static_cast<int32_t>(rng() % 150);

@@ -33,10 +33,10 @@ struct Frame {
 
 Frame render(int32_t phase1, int32_t phase3) {
   auto fx = std::make_unique<EffectState>();
-  fx->phase1 = phase1;
-  fx->phase3 = phase3;
+  fx->phases.phase1 = phase1;
+  fx->phases.phase3 = phase3;
   Frame frame;
-  d32::draw_dot_hourglass(frame.words.data() + SCREEN_PIXELS, *fx);
+  d32::draw_dot_hourglass(frame.words.data() + SCREEN_PIXELS, fx->phases);
   return frame;
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "demo32/shell/switches.h"
+#include "demo32/show/switches.h"
 
 namespace {
 

@@ -31,17 +31,17 @@ std::pair<int, int> lens_at(int x, int y) {
 
 std::vector<uint32_t> draw(const EffectState &fx) {
   std::vector<uint32_t> frame(d32::SCREEN_PIXELS, 0xDEADBEEF);
-  d32::draw_lens(frame.data(), fx, tables());
+  d32::draw_lens(frame.data(), fx.phases, tables());
   return frame;
 }
 
 // The per-pixel rule written out plainly.
 uint32_t reference_pixel(const EffectState &fx, int x, int y) {
   const double pi = d32::PI;
-  const int du = static_cast<int>(std::cos(fx.phase4 * pi / 1024) * 64 * 256) / 256;
-  const int dv = static_cast<int>(std::sin(fx.phase6 * pi / 1024) * 64 * 256) / 256;
-  const int lu = static_cast<int>(std::cos(fx.phase17 * pi / 4096) * 100 + 64);
-  const int lv = static_cast<int>(std::sin(fx.phase29 * pi / 4096) * 100 + 64);
+  const int du = static_cast<int>(std::cos(fx.phases.phase4 * pi / 1024) * 64 * 256) / 256;
+  const int dv = static_cast<int>(std::sin(fx.phases.phase6 * pi / 1024) * 64 * 256) / 256;
+  const int lu = static_cast<int>(std::cos(fx.phases.phase17 * pi / 4096) * 100 + 64);
+  const int lv = static_cast<int>(std::sin(fx.phases.phase29 * pi / 4096) * 100 + 64);
   const auto [mu, mv] = lens_at(x, y);
   const int u = (mu + du) & 127, v = (mv + dv) & 127;
   return tables().light_map[(v + lv) & 127][(u + lu) & 127] + ((u ^ v) & 63);
@@ -109,10 +109,10 @@ TEST(LensTables, ConvertedValuesAreBoundedOffTheRim) {
 
 TEST(Lens, KnownPixelsWithLightOverTheOrigin) {
   EffectState fx;
-  fx.phase4 = 512;   // cos = 0: no horizontal scroll
-  fx.phase6 = 0;     // sin = 0: no vertical scroll
-  fx.phase17 = 2048; // light at (64, 64): over texel (0, 0)
-  fx.phase29 = 0;
+  fx.phases.phase4 = 512;   // cos = 0: no horizontal scroll
+  fx.phases.phase6 = 0;     // sin = 0: no vertical scroll
+  fx.phases.phase17 = 2048; // light at (64, 64): over texel (0, 0)
+  fx.phases.phase29 = 0;
   const std::vector<uint32_t> frame = draw(fx);
   EXPECT_EQ(frame[28 * 320 + 154], 191u); // rim pixel shows texel (0, 0) at full light
   EXPECT_EQ(frame[120 * 320 + 160], 0u);  // texel (64, 64): no light, XOR 0
@@ -122,10 +122,10 @@ TEST(Lens, KnownPixelsWithLightOverTheOrigin) {
 TEST(Lens, MatchesReferenceOverManyPhases) {
   EffectState fx;
   for (int tick = 0; tick < 3000; tick += 131) {
-    fx.phase17 = (17 * tick) & 0x1FFF;
-    fx.phase29 = (29 * tick) & 0x1FFF;
-    fx.phase4 = (4 * tick) & 0x7FF;
-    fx.phase6 = (6 * tick) & 0x7FF;
+    fx.phases.phase17 = (17 * tick) & 0x1FFF;
+    fx.phases.phase29 = (29 * tick) & 0x1FFF;
+    fx.phases.phase4 = (4 * tick) & 0x7FF;
+    fx.phases.phase6 = (6 * tick) & 0x7FF;
     const std::vector<uint32_t> frame = draw(fx);
     for (int y = 0; y < 240; ++y)
       for (int x = 0; x < 320; ++x)
@@ -138,10 +138,10 @@ TEST(Lens, PixelsAreBlueAndAtMost254) {
   EffectState fx;
   uint32_t brightest = 0;
   for (int tick = 0; tick < 2048; tick += 29) {
-    fx.phase17 = (17 * tick) & 0x1FFF;
-    fx.phase29 = (29 * tick) & 0x1FFF;
-    fx.phase4 = (4 * tick) & 0x7FF;
-    fx.phase6 = (6 * tick) & 0x7FF;
+    fx.phases.phase17 = (17 * tick) & 0x1FFF;
+    fx.phases.phase29 = (29 * tick) & 0x1FFF;
+    fx.phases.phase4 = (4 * tick) & 0x7FF;
+    fx.phases.phase6 = (6 * tick) & 0x7FF;
     for (uint32_t p : draw(fx)) {
       ASSERT_LE(p, 254u);
       brightest = std::max(brightest, p);

@@ -10,7 +10,10 @@
 
 namespace {
 
-using d32::EffectState;
+// What the effect reads: the moving state and the built tables.
+struct EffectState : d32::EffectState {
+  d32::EffectTables tables;
+};
 using d32::NamePlacement;
 using d32::place_name;
 using d32::SCREEN_PIXELS;
@@ -28,12 +31,12 @@ struct Slot {
 std::unique_ptr<EffectState> orbit_state(std::vector<Slot> slots) {
   auto fx = std::make_unique<EffectState>();
   for (int j = 0; j < 40; ++j)
-    fx->shade_ramp[j] = static_cast<int32_t>((1 - j / 39.0) * 191 + 64);
-  fx->phase6 = 300;
+    fx->tables.shade_ramp[j] = static_cast<int32_t>((1 - j / 39.0) * 191 + 64);
+  fx->phases.phase6 = 300;
   slots.resize(d32::NAME_SLOTS, Slot{"idle", 0});
   for (int k = 0; k < d32::NAME_SLOTS; ++k) {
-    fx->name_slot_text[k] = slots[k].text;
-    fx->name_slot_phase[k] = slots[k].phase;
+    fx->names.name_slot_text[k] = slots[k].text;
+    fx->names.name_slot_phase[k] = slots[k].phase;
   }
   return fx;
 }
@@ -44,13 +47,13 @@ std::vector<uint32_t> blank() {
 
 std::vector<uint32_t> twister_only(const EffectState &fx) {
   auto frame = blank();
-  d32::draw_twister(frame.data(), fx);
+  d32::draw_twister(frame.data(), fx.phases, fx.tables);
   return frame;
 }
 
 std::vector<uint32_t> orbit(const EffectState &fx) {
   auto frame = blank();
-  d32::draw_name_orbit(frame.data(), fx);
+  d32::draw_name_orbit(frame.data(), fx.phases, fx.names, fx.tables);
   return frame;
 }
 
@@ -149,13 +152,13 @@ TEST(NameOrbit, NameBehindIsCoveredByTheBar) {
   // Phase 150: the name sits right of the bar's axis; phase6 sways the bar
   // right at its rows, so it hides part of the name.
   auto fx = orbit_state({{"abc", -100}, {"abc", 150}});
-  fx->phase6 = 1258;
+  fx->phases.phase6 = 1258;
   const NamePlacement at = place_name(150, "abc");
   auto expected = blank();
   d32::draw_text(expected.data(), at.x + 4, at.y + 4, BLACK, d32::NO_BACKGROUND, "abc", 160, 319);
   d32::draw_text(expected.data(), at.x, at.y, WHITE, d32::NO_BACKGROUND, "abc", 160, 319);
   const auto names_only = expected;
-  d32::draw_twister(expected.data(), *fx);
+  d32::draw_twister(expected.data(), fx->phases, fx->tables);
   const auto frame = orbit(*fx);
   EXPECT_EQ(frame, expected);
 

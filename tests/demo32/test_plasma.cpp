@@ -10,7 +10,10 @@
 
 namespace {
 
-using d32::EffectState;
+// What the effect reads: the moving state and the built tables.
+struct EffectState : d32::EffectState {
+  d32::EffectTables tables;
+};
 
 constexpr uint32_t UNTOUCHED = 0xDEADBEEF;
 
@@ -24,26 +27,26 @@ EffectState initial_state() {
       {30, 521, -7, 17},  {41, 101, 10, 3},   {22, 200, 11, -11}, {34, 920, -6, -9}};
   EffectState fx;
   for (int c = 0; c < 16; ++c) {
-    fx.oscillators[c] = start[c];
+    fx.plasma.oscillators[c] = start[c];
     const double a = start[c].amplitude;
     for (int j = 0; j < 1024; ++j)
-      fx.osc_table[c][j] = static_cast<int32_t>(a * std::sin(j * (2 * d32::PI / 1024)) + a);
+      fx.tables.osc_table[c][j] = static_cast<int32_t>(a * std::sin(j * (2 * d32::PI / 1024)) + a);
   }
   return fx;
 }
 
 void advance_phases(EffectState &fx, int ticks) {
   for (int t = 0; t < ticks; ++t)
-    for (d32::Oscillator &o : fx.oscillators)
+    for (d32::Oscillator &o : fx.plasma.oscillators)
       o.phase = (o.phase + o.speed) & 1023;
 }
 
 // The plasma computed the plain way: twelve lookups per pixel.
 void reference_plasma(uint32_t *pixels, const EffectState &fx, int first_row, int end_row,
                       int set) {
-  const d32::Oscillator *o = &fx.oscillators[4 * set];
+  const d32::Oscillator *o = &fx.plasma.oscillators[4 * set];
   auto T = [&](int k, int phase, int acc) {
-    return fx.osc_table[4 * set + k][(phase + acc) & 1023];
+    return fx.tables.osc_table[4 * set + k][(phase + acc) & 1023];
   };
   const int P0 = o[0].phase, P1 = o[1].phase, P2 = o[2].phase, P3 = o[3].phase;
   int R0 = 0, R1 = 0, R2 = 0, R3 = 0;
@@ -71,7 +74,7 @@ void reference_plasma(uint32_t *pixels, const EffectState &fx, int first_row, in
 
 std::vector<uint32_t> draw(const EffectState &fx, int first_row, int end_row, int set) {
   std::vector<uint32_t> frame(d32::SCREEN_PIXELS, UNTOUCHED);
-  d32::draw_plasma(frame.data(), fx, first_row, end_row, set);
+  d32::draw_plasma(frame.data(), fx.plasma, fx.tables, first_row, end_row, set);
   return frame;
 }
 
@@ -83,8 +86,8 @@ bool rows_equal(const std::vector<uint32_t> &a, int row_a, const std::vector<uin
 
 TEST(Plasma, FirstPixelOfSetZero) {
   const EffectState fx = initial_state();
-  ASSERT_EQ(fx.osc_table[0][256], 80); // the tables built above: 40, 80, 40, 0 at quarters
-  ASSERT_EQ(fx.osc_table[0][768], 0);
+  ASSERT_EQ(fx.tables.osc_table[0][256], 80); // the tables built above: 40, 80, 40, 0 at quarters
+  ASSERT_EQ(fx.tables.osc_table[0][768], 0);
   const std::vector<uint32_t> frame = draw(fx, 0, 239, 0);
   EXPECT_EQ(frame[0], (118u << 16) | (105u << 8) | 109u);
   // Same sample wherever the band starts.

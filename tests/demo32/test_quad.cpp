@@ -10,7 +10,6 @@
 
 namespace {
 
-using d32::EffectState;
 
 constexpr uint32_t UNTOUCHED = 0xDEADBEEF;
 constexpr int GUARD = 4096; // words either side of the frame that must stay untouched
@@ -68,9 +67,9 @@ Reference reference_quad(const int32_t c[8], int32_t w, int32_t h, int64_t cols,
 // Draws the quad and checks every on-screen pixel against the reference and
 // every other pixel (and the guards) for being untouched.
 void expect_quad(const int32_t corners[8], int32_t x, int32_t y, int32_t w, int32_t h) {
-  EffectState fx;
+  d32::QuadCorners fx;
   for (int k = 0; k < 8; ++k)
-    fx.quad_corners[k] = corners[k];
+    fx.uv[k] = corners[k];
   GuardedFrame frame;
   d32::draw_quad(frame.pixels(), fx, x, y, w, h);
   const int64_t cols = std::clamp<int64_t>(std::min<int64_t>(w, 320 - int64_t{x}), 0, 1000);
@@ -112,9 +111,9 @@ TEST(Quad, EqualCornersFillOneShade) {
   // 0xFFFFFFFF ^ 0x00010000 is negative: -65537 / 65536 truncates to -1, so the
   // shade is 255 (a shift would give 254).
   const int32_t corners[8] = {-1, 0x10000, -1, 0x10000, -1, 0x10000, -1, 0x10000};
-  EffectState fx;
+  d32::QuadCorners fx;
   for (int k = 0; k < 8; ++k)
-    fx.quad_corners[k] = corners[k];
+    fx.uv[k] = corners[k];
   GuardedFrame frame;
   d32::draw_quad(frame.pixels(), fx, 0, 0, 320, 240);
   for (int y = 0; y < 240; ++y)
@@ -129,9 +128,9 @@ TEST(Quad, EqualCornersFillOneShade) {
 TEST(Quad, FirstRowAndLeftColumnSampleTheEdgesExactly) {
   int32_t c[8];
   corner_set_r(c, 1000, 3000, 200, 700);
-  EffectState fx;
+  d32::QuadCorners fx;
   for (int k = 0; k < 8; ++k)
-    fx.quad_corners[k] = c[k];
+    fx.uv[k] = c[k];
   GuardedFrame frame;
   d32::draw_quad(frame.pixels(), fx, 0, 0, 320, 240);
   const int64_t du = wrap(int64_t{c[2]} - c[0]) / 320, dv = wrap(int64_t{c[3]} - c[1]) / 320;
@@ -195,9 +194,9 @@ TEST(Quad, NothingOutsideTheSurface) {
 TEST(Quad, ZeroSizeDrawsNothing) {
   int32_t c[8];
   corner_set_r(c, 0, 0, 0, 0);
-  EffectState fx;
+  d32::QuadCorners fx;
   for (int k = 0; k < 8; ++k)
-    fx.quad_corners[k] = c[k];
+    fx.uv[k] = c[k];
   GuardedFrame frame;
   d32::draw_quad(frame.pixels(), fx, 0, 0, 0, 240);
   d32::draw_quad(frame.pixels(), fx, 0, 0, 320, 0);

@@ -16,10 +16,10 @@ struct Camera {
 
 Camera camera_of(const EffectState &fx) {
   const double pi = d32::PI;
-  const double z = std::sin(fx.phase6 * pi / 1024) + 1.2;
-  const double a = fx.phase4 * pi / 1024;
-  return {static_cast<int64_t>(std::cos(fx.phase17 * pi / 4096) * 500 * 65536),
-          static_cast<int64_t>(std::sin(fx.phase29 * pi / 4096) * 500 * 65536),
+  const double z = std::sin(fx.phases.phase6 * pi / 1024) + 1.2;
+  const double a = fx.phases.phase4 * pi / 1024;
+  return {static_cast<int64_t>(std::cos(fx.phases.phase17 * pi / 4096) * 500 * 65536),
+          static_cast<int64_t>(std::sin(fx.phases.phase29 * pi / 4096) * 500 * 65536),
           static_cast<int64_t>(z * std::cos(a) * 65536),
           static_cast<int64_t>(z * std::sin(a) * 65536)};
 }
@@ -35,7 +35,7 @@ uint32_t oracle_pixel(const Camera &c, int x, int y) {
 
 std::vector<uint32_t> render(const EffectState &fx) {
   std::vector<uint32_t> frame(d32::SCREEN_PIXELS, 0xDEADBEEF);
-  d32::draw_rotozoomer(frame.data(), fx);
+  d32::draw_rotozoomer(frame.data(), fx.phases);
   return frame;
 }
 
@@ -46,8 +46,8 @@ void expect_matches_oracle(const EffectState &fx) {
   for (int y = 0; y < d32::SCREEN_HEIGHT; ++y)
     for (int x = 0; x < d32::SCREEN_WIDTH; ++x)
       if (frame[y * 320 + x] != oracle_pixel(c, x, y) && ++mismatches <= 5)
-        ADD_FAILURE() << "pixel (" << x << ", " << y << ") phases " << fx.phase17 << " "
-                      << fx.phase29 << " " << fx.phase4 << " " << fx.phase6;
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") phases " << fx.phases.phase17 << " "
+                      << fx.phases.phase29 << " " << fx.phases.phase4 << " " << fx.phases.phase6;
   EXPECT_EQ(mismatches, 0);
 }
 
@@ -70,10 +70,10 @@ TEST(Rotozoomer, MatchesClosedFormOverManyPhases) {
   // Walk the phases the way the effect clock does, sampling every 37th step,
   // plus a few hand-picked extremes of angle and zoom.
   for (int tick = 0; tick < 2000; tick += 37) {
-    fx.phase17 = (17 * tick) & 0x1FFF;
-    fx.phase29 = (29 * tick) & 0x1FFF;
-    fx.phase4 = (4 * tick) & 0x7FF;
-    fx.phase6 = (6 * tick) & 0x7FF;
+    fx.phases.phase17 = (17 * tick) & 0x1FFF;
+    fx.phases.phase29 = (29 * tick) & 0x1FFF;
+    fx.phases.phase4 = (4 * tick) & 0x7FF;
+    fx.phases.phase6 = (6 * tick) & 0x7FF;
     expect_matches_oracle(fx);
   }
   const int32_t extremes[][4] = {{2048, 4096, 512, 512}, // 90 degrees, widest zoom
@@ -81,10 +81,10 @@ TEST(Rotozoomer, MatchesClosedFormOverManyPhases) {
                                  {8191, 8191, 2047, 2047},
                                  {4096, 2048, 1536, 0}};
   for (const auto &e : extremes) {
-    fx.phase17 = e[0];
-    fx.phase29 = e[1];
-    fx.phase4 = e[2];
-    fx.phase6 = e[3];
+    fx.phases.phase17 = e[0];
+    fx.phases.phase29 = e[1];
+    fx.phases.phase4 = e[2];
+    fx.phases.phase6 = e[3];
     expect_matches_oracle(fx);
   }
 }
@@ -93,10 +93,10 @@ TEST(Rotozoomer, MatchesClosedFormOverManyPhases) {
 // truncates toward zero; a floor (arithmetic shift) would make all equal.
 TEST(Rotozoomer, OriginTexelIsTwiceAsWide) {
   EffectState fx;
-  fx.phase17 = 2048; // cos = 0: centre u on the origin
-  fx.phase29 = 0;    // sin = 0: centre v on the origin
-  fx.phase4 = 0;     // unrotated
-  fx.phase6 = 1536;  // zoom 0.2: du = 13107, about 5 pixels per texel
+  fx.phases.phase17 = 2048; // cos = 0: centre u on the origin
+  fx.phases.phase29 = 0;    // sin = 0: centre v on the origin
+  fx.phases.phase4 = 0;     // unrotated
+  fx.phases.phase6 = 1536;  // zoom 0.2: du = 13107, about 5 pixels per texel
   ASSERT_EQ(camera_of(fx).du, 13107);
   const std::vector<uint32_t> frame = render(fx);
   const uint32_t *row = &frame[119 * 320]; // v = 0 on this row, so pixel = u texel

@@ -50,41 +50,43 @@ void boxed(Frame &f, const char *text, int32_t y) {
 void polygon(Frame &f, const EffectState &fx) {
   d32::Vertex v[20];
   for (int i = 0; i < 20; ++i)
-    v[i] = {static_cast<int32_t>(std::cos(double{fx.vertex_angle_x[i]}) * 150 + 160),
-            static_cast<int32_t>(std::sin(double{fx.vertex_angle_y[i]}) * 110 + 120)};
+    v[i] = {static_cast<int32_t>(std::cos(double{fx.polygon.vertex_angle_x[i]}) * 150 + 160),
+            static_cast<int32_t>(std::sin(double{fx.polygon.vertex_angle_y[i]}) * 110 + 120)};
   d32::fill_polygon(f.data(), 20, v, 0x00FF00);
 }
 
 struct Scene : ::testing::Test {
   std::unique_ptr<EffectState> fx = std::make_unique<EffectState>();
+  std::unique_ptr<d32::EffectTables> tables = std::make_unique<d32::EffectTables>();
   d32::ShowClock clock;
   const Frame before = patterned();
 
   void SetUp() override {
-    fx->phase17 = 1234;
-    fx->phase29 = 4321;
-    fx->phase4 = 777;
-    fx->phase6 = 1500;
+    fx->phases.phase17 = 1234;
+    fx->phases.phase29 = 4321;
+    fx->phases.phase4 = 777;
+    fx->phases.phase6 = 1500;
     for (int i = 0; i < 20; ++i) {
-      fx->vertex_angle_x[i] = 0.3f * static_cast<float>(i);
-      fx->vertex_angle_y[i] = 0.7f * static_cast<float>(i) - 1.0f;
+      fx->polygon.vertex_angle_x[i] = 0.3f * static_cast<float>(i);
+      fx->polygon.vertex_angle_y[i] = 0.7f * static_cast<float>(i) - 1.0f;
     }
-    fx->scroll_text = d32::scroll_text_2;
-    fx->scroll_char = 5;
-    fx->scroll_pixel = 0x13;
-    fx->scroll_wave = 17;
+    fx->scroller.scroll_text = d32::scroll_text_2;
+    fx->scroller.scroll_char = 5;
+    fx->scroller.scroll_pixel = 0x13;
+    fx->scroller.scroll_wave = 17;
     for (int k = 0; k < d32::NAME_SLOTS; ++k) {
-      fx->name_slot_text[k] = d32::name_list[k];
-      fx->name_slot_phase[k] = 100 + 500 * k;
+      fx->names.name_slot_text[k] = d32::name_list[k];
+      fx->names.name_slot_phase[k] = 100 + 500 * k;
     }
-    std::fill(std::begin(fx->quad_corners), std::end(fx->quad_corners), 0x5A5A5A5A);
   }
 
   Frame run(int32_t position, int32_t row) {
     Frame f = before;
     d32::put(clock.song_position, position);
     d32::put(clock.song_row, row);
-    d32::draw_scene(f.data(), *fx, lens_tables(), clock);
+    // As the frame pass does: the scene draws, then applies its resets.
+    d32::draw_scene(f.data(), *fx, *tables, lens_tables(), clock, position);
+    d32::finish_scene(*fx, position);
     return f;
   }
 };
@@ -106,9 +108,8 @@ TEST(Darken, HalvesColourBytesAndKeepsTheFourth) {
 TEST_F(Scene, NothingOutsidePositionsZeroToTwentySeven) {
   for (int32_t position : {28, 29, 63, 1000, -1, INT32_MIN, INT32_MAX}) {
     EXPECT_EQ(run(position, 10), before) << position;
-    EXPECT_EQ(fx->quad_corners[0], 0x5A5A5A5A);
-    EXPECT_EQ(fx->scroll_text, d32::scroll_text_2);
-    EXPECT_EQ(fx->scroll_char, 5);
+    EXPECT_EQ(fx->scroller.scroll_text, d32::scroll_text_2);
+    EXPECT_EQ(fx->scroller.scroll_char, 5);
   }
 }
 
@@ -146,13 +147,13 @@ TEST_F(Scene, TeaserBoxesAreSolidCells) {
 
 TEST_F(Scene, TitlesAndCredits) {
   Frame expected = before;
-  d32::draw_rotozoomer(expected.data(), *fx);
+  d32::draw_rotozoomer(expected.data(), fx->phases);
   shadowed(expected, "qobu presents", CENTRED, 100);
   shadowed(expected, "in 2005", CENTRED, 116);
   EXPECT_EQ(run(0, 5), expected);
 
   expected = before;
-  d32::draw_rotozoomer(expected.data(), *fx);
+  d32::draw_rotozoomer(expected.data(), fx->phases);
   shadowed(expected, "a", CENTRED, 100);
   shadowed(expected, "realtime multimedia", CENTRED, 116);
   shadowed(expected, "presentation", CENTRED, 132);
@@ -165,7 +166,7 @@ TEST_F(Scene, TitlesAndCredits) {
   EXPECT_EQ(run(5, 5), expected);
 
   expected = before;
-  d32::draw_lens(expected.data(), *fx, lens_tables());
+  d32::draw_lens(expected.data(), fx->phases, lens_tables());
   shadowed(expected, "Zyrkon Malvestra", 16, 20);
   shadowed(expected, "part 2", 64, 36);
   shadowed(expected, "Program", 32, 80);
@@ -179,16 +180,16 @@ TEST_F(Scene, TitlesAndCredits) {
 
 TEST_F(Scene, PolygonStopsAfterRow47AndTheScrollerRestarts) {
   Frame hourglass = before;
-  d32::draw_dot_hourglass(hourglass.data(), *fx);
+  d32::draw_dot_hourglass(hourglass.data(), fx->phases);
   Frame with_polygon = hourglass;
   polygon(with_polygon, *fx);
 
   EXPECT_EQ(run(6, 60), with_polygon);
   EXPECT_EQ(run(7, 47), with_polygon);
-  EXPECT_EQ(fx->scroll_text, d32::scroll_text_1);
-  EXPECT_EQ(fx->scroll_char, 0);
-  EXPECT_EQ(fx->scroll_pixel, 0);
-  EXPECT_EQ(fx->scroll_wave, 0);
+  EXPECT_EQ(fx->scroller.scroll_text, d32::scroll_text_1);
+  EXPECT_EQ(fx->scroller.scroll_char, 0);
+  EXPECT_EQ(fx->scroller.scroll_pixel, 0);
+  EXPECT_EQ(fx->scroller.scroll_wave, 0);
   EXPECT_EQ(run(7, 48), hourglass);
 }
 
@@ -198,16 +199,16 @@ TEST_F(Scene, PolygonVerticesFollowTheAngles) {
   const float x_angles[4] = {0.0f, 1.5707964f, 3.1415927f, 1.5707964f};
   const float y_angles[4] = {0.0f, 1.5707964f, 0.0f, -1.5707964f};
   for (int i = 0; i < 20; ++i) {
-    fx->vertex_angle_x[i] = x_angles[i / 5];
-    fx->vertex_angle_y[i] = y_angles[i / 5];
+    fx->polygon.vertex_angle_x[i] = x_angles[i / 5];
+    fx->polygon.vertex_angle_y[i] = y_angles[i / 5];
   }
   const Frame blank(d32::SCREEN_PIXELS, 0);
   Frame f = blank;
   d32::put(clock.song_position, 7);
   d32::put(clock.song_row, 0);
-  d32::draw_scene(f.data(), *fx, lens_tables(), clock);
+  d32::draw_scene(f.data(), *fx, *tables, lens_tables(), clock, 7);
   Frame hourglass = blank;
-  d32::draw_dot_hourglass(hourglass.data(), *fx);
+  d32::draw_dot_hourglass(hourglass.data(), fx->phases);
   auto green = [&](int x, int y) { return (f[y * 320 + x] & ~hourglass[y * 320 + x]) == 0x00FF00; };
   for (auto [x, y] : {std::pair{160, 120}, {300, 120}, {20, 120}, {160, 20}, {160, 220}})
     EXPECT_TRUE(green(x, y)) << x << "," << y;
@@ -218,62 +219,59 @@ TEST_F(Scene, PolygonVerticesFollowTheAngles) {
 TEST_F(Scene, WarpedTextureScenes) {
   const struct {
     int32_t position;
-    void (*corners)(EffectState &);
+    d32::CornerSet corners;
     bool polygon_and_scroller;
-  } cases[] = {{2, d32::set_corners_slanted_rotation, false},
-               {3, d32::set_corners_slanted_rotation, false},
-               {8, d32::set_corners_slanted_rotation, true},
-               {11, d32::set_corners_slanted_rotation, true},
-               {20, d32::set_corners_fold, false},
-               {21, d32::set_corners_fold, false},
-               {22, d32::set_corners_wander, false},
-               {23, d32::set_corners_wander, false}};
+  } cases[] = {{2, d32::CornerSet::SLANTED_ROTATION, false},
+               {3, d32::CornerSet::SLANTED_ROTATION, false},
+               {8, d32::CornerSet::SLANTED_ROTATION, true},
+               {11, d32::CornerSet::SLANTED_ROTATION, true},
+               {20, d32::CornerSet::FOLD, false},
+               {21, d32::CornerSet::FOLD, false},
+               {22, d32::CornerSet::WANDER, false},
+               {23, d32::CornerSet::WANDER, false}};
   for (const auto &c : cases) {
-    EffectState reference = *fx;
-    c.corners(reference);
+    EXPECT_EQ(d32::scene_at(c.position).corners, c.corners) << c.position;
     Frame expected = before;
-    d32::draw_quad(expected.data(), reference, 0, 0, 320, 240);
+    d32::draw_quad(expected.data(), d32::quad_corners(c.corners, fx->phases), 0, 0, 320, 240);
     if (c.polygon_and_scroller) {
-      polygon(expected, reference);
-      d32::draw_sine_scroller(expected.data(), reference);
+      polygon(expected, *fx);
+      d32::draw_sine_scroller(expected.data(), fx->scroller);
     }
     EXPECT_EQ(run(c.position, 30), expected) << c.position;
-    for (int i = 0; i < 8; ++i)
-      EXPECT_EQ(fx->quad_corners[i], reference.quad_corners[i]) << c.position << " word " << i;
   }
 }
 
 TEST_F(Scene, PlasmaWipesAndTheSecondScrollerReset) {
   for (int32_t wipe_row : {0, 1, 150, 239}) {
-    fx->wipe_row = wipe_row;
+    fx->wipe.wipe_row = wipe_row;
     for (int32_t set = 0; set < 4; ++set) {
       Frame expected = before;
-      d32::draw_plasma(expected.data(), *fx, wipe_row, 239, set);
+      d32::draw_plasma(expected.data(), fx->plasma, *tables, wipe_row, 239, set);
       if (set < 3 && wipe_row > 0)
-        d32::draw_plasma(expected.data(), *fx, 0, wipe_row, set + 1);
+        d32::draw_plasma(expected.data(), fx->plasma, *tables, 0, wipe_row, set + 1);
       EXPECT_EQ(run(12 + set, 60), expected) << "set " << set << " wipe " << wipe_row;
     }
   }
-  EXPECT_EQ(fx->scroll_text, d32::scroll_text_2);
-  EXPECT_EQ(fx->scroll_char, 0);
-  EXPECT_EQ(fx->scroll_pixel, 0);
-  EXPECT_EQ(fx->scroll_wave, 0);
+  EXPECT_EQ(fx->scroller.scroll_text, d32::scroll_text_2);
+  EXPECT_EQ(fx->scroller.scroll_char, 0);
+  EXPECT_EQ(fx->scroller.scroll_pixel, 0);
+  EXPECT_EQ(fx->scroller.scroll_wave, 0);
 }
 
 TEST_F(Scene, GreetingsAndLens) {
-  fx->scroll_text = d32::scroll_text_1;
+  fx->scroller.scroll_text = d32::scroll_text_1;
   for (int32_t position = 16; position <= 19; ++position) {
     Frame expected = before;
     d32::darken_frame(expected.data());
-    d32::draw_dot_hourglass(expected.data(), *fx);
-    d32::draw_name_orbit(expected.data(), *fx);
-    d32::draw_sine_scroller(expected.data(), *fx);
+    d32::draw_dot_hourglass(expected.data(), fx->phases);
+    d32::draw_name_orbit(expected.data(), fx->phases, fx->names, *tables);
+    d32::draw_sine_scroller(expected.data(), fx->scroller);
     EXPECT_EQ(run(position, 3), expected) << position;
-    EXPECT_EQ(fx->scroll_char, 5); // no reset here
+    EXPECT_EQ(fx->scroller.scroll_char, 5); // no reset here
   }
   for (int32_t position = 24; position <= 26; ++position) {
     Frame expected = before;
-    d32::draw_lens(expected.data(), *fx, lens_tables());
+    d32::draw_lens(expected.data(), fx->phases, lens_tables());
     EXPECT_EQ(run(position, 3), expected) << position;
   }
 }

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "demo32/shell/frame_pass.h"
-#include "demo32/shell/switches.h"
-#include "demo32/shell/vidmode_report.h"
+#include "demo32/show/show.h"
+#include "demo32/show/switches.h"
+#include "demo32/show/vidmode_report.h"
 
 using namespace d32;
 
@@ -115,29 +115,29 @@ TEST(CatchUp, WrapOfTheMillisecondClock) {
 
 TEST(Overlay, ZerosUntilTheClockReachesOneSecond) {
   DebugOverlay o;
-  int32_t ticks = 50;
+  o.tick_count = 50;
   o.frame_count = 7;
-  update_overlay(o, ticks, 0);
-  update_overlay(o, ticks, 999);
+  update_overlay(o, 0);
+  update_overlay(o, 999);
   EXPECT_EQ(o.shown_frames, 0);
   EXPECT_EQ(o.shown_ticks, 0);
-  EXPECT_EQ(ticks, 50);
-  update_overlay(o, ticks, 1000);
+  EXPECT_EQ(o.tick_count, 50);
+  update_overlay(o, 1000);
   EXPECT_EQ(o.shown_frames, 7);
   EXPECT_EQ(o.shown_ticks, 50);
   EXPECT_EQ(o.frame_count, 0);
-  EXPECT_EQ(ticks, 0);
+  EXPECT_EQ(o.tick_count, 0);
   EXPECT_EQ(o.fps_time, 1000u);
 }
 
 TEST(Overlay, SamplesOnlyAfterMoreThanASecond) {
   DebugOverlay o;
   o.fps_time = 5000;
-  int32_t ticks = 83;
+  o.tick_count = 83;
   o.frame_count = 60;
-  update_overlay(o, ticks, 6000);  // exactly 1000: not yet
+  update_overlay(o, 6000);  // exactly 1000: not yet
   EXPECT_EQ(o.shown_frames, 0);
-  update_overlay(o, ticks, 6001);
+  update_overlay(o, 6001);
   EXPECT_EQ(o.shown_frames, 60);
   EXPECT_EQ(o.shown_ticks, 83);
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "demo32/effects/effects.h"
-#include "demo32/shell/frame_pass.h"
+#include "demo32/show/plain_platform.h"
 
 namespace {
 
@@ -200,13 +200,16 @@ TEST(Smear, MatchesThePlainLoopOnTheWholeShow) {
   show->smear_enabled = 0; // smeared below, by both filters
   d32::ShowClock clock;
   Frame pixels(d32::SCREEN_PIXELS, 0);
+  d32::PlainScreen screen{pixels.data()};
+  const d32::Platform32 platform = d32::plain_platform(screen);
   int frames = 0, changed = 0;
   std::vector<int> positions_seen(d32::SONG_POSITIONS, 0);
   for (int tick = 0; tick < d32::SONG_POSITIONS * 64 * 6; tick += 4) {
     for (int k = 0; k < 4; ++k)
       d32::advance_timer_clock(clock);
     const int32_t position = d32::get(clock.song_position);
-    d32::frame_pass(*show, pixels.data(), clock, 6, 0); // 4 ticks of 18 ms, 6 steps of 12
+    screen.now += 72; // 4 ticks of 18 ms, 6 steps of 12
+    d32::show_pass(*show, clock, platform);
     Frame want = pixels;
     reference_smear(want);
     changed += want != pixels;

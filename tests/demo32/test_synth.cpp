@@ -94,13 +94,16 @@ TEST(WaveMemory, GeneratedTablesPeakAt2185) {
 TEST(WaveMemory, DrumTablesAreScaledSamplesThenSilence) {
   const int32_t *memory = tables().wave_memory;
   const double wag = compute_wag();
-  const struct {
+  struct Drum {
     const int32_t *sample;
     int32_t length;
     int32_t base;
-  } drums[] = {{drum_sample_a, 19345, 132300},
-               {drum_sample_b, 3530, DRUM_B},
-               {drum_sample_c, 13104, 220500}};
+  };
+  auto samples = std::make_unique<DrumSamples>();
+  build_drum_samples(*samples);
+  const Drum drums[] = {{samples->bass_drum, 19345, 132300},
+                        {samples->hi_hat, 3530, DRUM_B},
+                        {samples->snare, 13104, 220500}};
   for (const auto &drum : drums) {
     const int32_t *table = memory + drum.base;
     for (int32_t i = 0; i < drum.length; ++i) {

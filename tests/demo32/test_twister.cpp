@@ -11,7 +11,10 @@
 
 namespace {
 
-using d32::EffectState;
+// What the effect reads: the moving state and the built tables.
+struct EffectState : d32::EffectState {
+  d32::EffectTables tables;
+};
 using d32::SCREEN_HEIGHT;
 using d32::SCREEN_PIXELS;
 using d32::SCREEN_WIDTH;
@@ -21,16 +24,16 @@ constexpr uint32_t UNTOUCHED = 0xDEADBEEF;
 std::unique_ptr<EffectState> twister_state(int32_t phase17, int32_t phase29, int32_t phase6) {
   auto fx = std::make_unique<EffectState>();
   for (int j = 0; j < 40; ++j)
-    fx->shade_ramp[j] = static_cast<int32_t>((1 - j / 39.0) * 191 + 64);
-  fx->phase17 = phase17;
-  fx->phase29 = phase29;
-  fx->phase6 = phase6;
+    fx->tables.shade_ramp[j] = static_cast<int32_t>((1 - j / 39.0) * 191 + 64);
+  fx->phases.phase17 = phase17;
+  fx->phases.phase29 = phase29;
+  fx->phases.phase6 = phase6;
   return fx;
 }
 
 std::vector<uint32_t> render(const EffectState &fx) {
   std::vector<uint32_t> frame(SCREEN_PIXELS, UNTOUCHED);
-  d32::draw_twister(frame.data(), fx);
+  d32::draw_twister(frame.data(), fx.phases, fx.tables);
   return frame;
 }
 
@@ -129,7 +132,7 @@ TEST(Twister, TwistAccumulatesWithTruncationTowardZero) {
 TEST(Twister, EveryRowStaysInsideItsBounds) {
   for (int32_t p : {0, 1000, 2047, 4095, 6000, 8191}) {
     const auto fx = twister_state(p, (p * 7) & 0x1FFF, p & 0x7FF);
-    const auto &shades = fx->shade_ramp;
+    const auto &shades = fx->tables.shade_ramp;
     const auto frame = render(*fx);
     for (int y = 0; y < SCREEN_HEIGHT; ++y) {
       const RowShape shape = shape_of(row_of(frame, y));

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "demo8/shell/pacing.h"
+#include "demo8/show/pacing.h"
 
 namespace {
 
@@ -22,6 +22,14 @@ struct FakeClock {
     return r;
   }
 };
+
+// The desktop's busy wait: one reading after another until the frame starts.
+FrameStart wait_for_frame(Pacing &p, uint32_t (*ticks)(void *), void *context) {
+  FrameStart start;
+  while (!frame_starts(p, static_cast<int32_t>(ticks(context)), start)) {
+  }
+  return start;
+}
 
 FrameStart pass(Pacing &p, std::vector<uint32_t> readings) {
   FakeClock clock{std::move(readings)};

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "demo8/shell/palette.h"
+#include "demo8/show/palette.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "demo8/shell/scene.h"
+#include "demo8/effects/timeline.h"
 
 namespace {
 

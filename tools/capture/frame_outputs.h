@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "demo8/shell/palette.h"
+#include "demo8/show/palette.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/video_pipe.h"
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "demo32/show/plain_platform.h"
 #include "tools/capture/interrupt.h"
 #include "tools/capture/virtual_clock.h"
 
@@ -21,19 +22,29 @@ void start_run32(Run32 &run, uint32_t seed, bool smear) {
   // The polygon's motion is drawn from rand() while the tables are built.
   std::srand(seed);
   d32::prepare_show(run.show);
+  d32::start_show(run.show, run.music.clock, 0);
 }
 
 int64_t run_frames32(Run32 &run, const d32::WaveMemory &memory, const Plan32 &plan,
                      FrameOutputs *outputs, Progress *progress) {
+  // Every frame is drawn, with the steps due by its time (none for frame 0).
+  d32::PlainScreen screen{run.pixels};
+  const d32::Platform32 platform = d32::plain_platform(screen);
+
   int64_t i = 0;
   for (; i <= plan.last_frame; ++i) {
     check_interrupt();
-    // The show leaves its loop, without drawing, once the end mark is read.
-    if (!advance_music(run.music, memory, sample_of_frame(i, plan.fps), nullptr))
-      break;
-    if (plan.draw)
-      d32::frame_pass(run.show, run.pixels, run.music.clock, steps_of_frame(i, plan.fps),
-                      millis_of_frame(i, plan.fps));
+    const bool music_goes_on =
+        advance_music(run.music, memory, sample_of_frame(i, plan.fps), nullptr);
+    if (!plan.draw) {
+      if (!music_goes_on)
+        break;
+    } else {
+      screen.now = millis_of_frame(i, plan.fps);
+      // The show leaves its loop, without drawing, once the end mark is read.
+      if (d32::show_pass(run.show, run.music.clock, platform) == d32::Pass::ENDED)
+        break;
+    }
     if (outputs != nullptr && i >= plan.first_frame)
       emit_frame32(*outputs, i, run.pixels);
     if (progress != nullptr)

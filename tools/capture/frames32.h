@@ -1,9 +1,10 @@
 #pragma once
-// demo32 driven by the virtual clock: the frame pass the show runs, with the
-// music and the effect steps of frame i as real time would have them.
+// demo32 on the virtual clock: the offline platform of the show. Frame i runs
+// the show's own pass with the music and the effect steps that real time
+// would have run by then.
 #include <cstdint>
 
-#include "demo32/shell/frame_pass.h"
+#include "demo32/show/show.h"
 #include "tools/capture/frame_outputs.h"
 #include "tools/capture/music32.h"
 #include "tools/capture/progress.h"

@@ -1,9 +1,10 @@
 #pragma once
-// demo8 offline: frame t is the show's frame t, the music 882 samples a frame.
+// demo8 offline, the show's own pass unpaced: frame t is the show's frame t,
+// the music 882 samples a frame.
 #include <cstdint>
 
-#include "demo8/shell/palette.h"
-#include "demo8/shell/scene.h"
+#include "demo8/show/palette.h"
+#include "demo8/show/show.h"
 #include "demo8/synth/music.h"
 #include "tools/capture/frame_outputs.h"
 #include "tools/capture/progress.h"
@@ -12,9 +13,7 @@
 namespace capture {
 
 struct Run8 {
-  d8::Tables tables;
-  d8::SceneState scene;
-  int running = 1;
+  d8::Show8 show;
   uint8_t pixels[FRAME_PIXELS] = {}; // the screen, pitch 320, cleared at start
   d8::Rgb palette[256] = {};
 };

@@ -1,6 +1,6 @@
 // One transparent glyph of the 16x16 font with a column window: the sine
 // scroller's building block.
-#include "demo32/effects/effects.h"
+#include "demo32/screen.h"
 #include "demo32/text/draw_text.h"
 
 namespace d32 {

@@ -1,4 +1,4 @@
-#include "demo8/shell/palette.h"
+#include "demo8/show/palette.h"
 
 namespace d8 {
 

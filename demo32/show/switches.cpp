@@ -1,4 +1,4 @@
-#include "demo32/shell/switches.h"
+#include "demo32/show/switches.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "demo8/shell/pacing.h"
+#include "demo8/show/pacing.h"
 
 namespace d8 {
 
@@ -19,17 +19,18 @@ int32_t sub_ms(int32_t a, int32_t b) {
 void start_pacing(Pacing &pacing, int32_t now) {
   pacing.deadline = add_ms(now, FIRST_FRAME_DELAY_MS);
   pacing.lag = 0;
+  pacing.early_calls = 0;
 }
 
-FrameStart wait_for_frame(Pacing &pacing, TickSource ticks, void *context) {
-  FrameStart start;
-  for (;;) {
-    start.now = static_cast<int32_t>(ticks(context));
-    if (start.now >= pacing.deadline) {
-      break;
-    }
-    ++start.early_calls;
+bool frame_starts(Pacing &pacing, int32_t now, FrameStart &start) {
+  if (now < pacing.deadline) {
+    ++pacing.early_calls;
+    return false;
   }
+  start = FrameStart{};
+  start.now = now;
+  start.early_calls = pacing.early_calls;
+  pacing.early_calls = 0;
 
   // Only a frame whose very first reading is at or past the deadline is late.
   if (start.early_calls == 0) {
@@ -41,7 +42,7 @@ FrameStart wait_for_frame(Pacing &pacing, TickSource ticks, void *context) {
   pacing.deadline = add_ms(start.now, FRAME_MS);
   // The decay runs on every pass, late or not.
   pacing.lag = pacing.lag > FRAME_MS ? pacing.lag - FRAME_MS : 0;
-  return start;
+  return true;
 }
 
 const char *lateness_format(Lateness lateness) {

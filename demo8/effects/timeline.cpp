@@ -1,34 +1,20 @@
-// The show's timeline: which background the odd rows carry in frame t, when
-// the cubes float over it, and the scroller over everything.
-#include <cstring>
+#include "demo8/effects/timeline.h"
 
-#include "demo8/shell/scene.h"
+#include <cstring>
+#include <iterator>
 
 namespace d8 {
 
 namespace {
 
-enum class Background { TUNNEL, ROTOZOOMER, PLASMA, BLACK, BANDED_RINGS, XOR_RINGS };
-
-Background background_at(int32_t t) {
-  if (t <= 287)
-    return Background::TUNNEL;
-  if (t <= 575)
-    return Background::ROTOZOOMER;
-  if (t <= 767)
-    return Background::PLASMA;
-  if (t <= 895)
-    return Background::BLACK;
-  if (t <= 1151)
-    return Background::BANDED_RINGS;
-  if (t <= 1535)
-    return Background::XOR_RINGS;
-  return Background::BLACK;
-}
-
-bool cubes_at(int32_t t) {
-  return t <= 959 || (t >= 1281 && t <= 1535);
-}
+// The show's phases in order, hard cuts between them.
+constexpr Phase PHASES[] = {
+    {287, Background::TUNNEL, true},        {575, Background::ROTOZOOMER, true},
+    {767, Background::PLASMA, true},        {895, Background::BLACK, true},
+    {959, Background::BANDED_RINGS, true},  {1151, Background::BANDED_RINGS, false},
+    {1280, Background::XOR_RINGS, false},   {1535, Background::XOR_RINGS, true},
+    {LAST_FRAME, Background::BLACK, false},
+};
 
 uint8_t *row_at(Surface8 s, int32_t y) {
   return s.pixels + static_cast<intptr_t>(y) * s.pitch;
@@ -36,8 +22,16 @@ uint8_t *row_at(Surface8 s, int32_t y) {
 
 } // namespace
 
+const Phase &phase_at(int32_t t) {
+  for (const Phase &phase : PHASES)
+    if (t <= phase.last_frame)
+      return phase;
+  return PHASES[std::size(PHASES) - 1];
+}
+
 void draw_frame(Surface8 s, const Tables &tables, SceneState &state, int32_t t, int &running) {
-  const Background bg = background_at(t);
+  const Phase &phase = phase_at(t);
+  const Background bg = phase.background;
 
   TunnelParams tunnel{};
   RotozoomParams roto{};
@@ -91,7 +85,7 @@ void draw_frame(Surface8 s, const Tables &tables, SceneState &state, int32_t t, 
     }
   }
 
-  if (cubes_at(t)) {
+  if (phase.cubes) {
     draw_cubes(s, t, state.ox, state.oy);
   }
   draw_scroller(s, t);

@@ -1,6 +1,6 @@
 // Audio device of demo8. The music runs alone on SDL's audio thread; nothing
 // else reads its state once it has started.
-#include "demo8/synth/sdl_audio.h"
+#include "demo8/shell/sdl_audio.h"
 
 #include <SDL.h>
 #include <cstdio>
@@ -9,26 +9,20 @@ namespace d8 {
 
 namespace {
 
-// SDL 1.2 hands the callback only a user pointer, which stays NULL; the state
-// it renders is kept here instead.
-Music *playing = nullptr;
-
-void fill_audio(void *, Uint8 *stream, int len) {
-  music_render(*playing, stream, len);
+void fill_audio(void *userdata, Uint8 *stream, int len) {
+  music_render(*static_cast<Music *>(userdata), stream, len);
 }
 
 } // namespace
 
 void music_start(Music &music) {
-  playing = &music;
-
   SDL_AudioSpec desired{};
   desired.freq = MUSIC_RATE;
   desired.format = AUDIO_U8;
   desired.channels = 1;
   desired.samples = 8192;
   desired.callback = fill_audio;
-  desired.userdata = nullptr;
+  desired.userdata = &music;
   music.sample_clock = 0;
 
   SDL_AudioSpec obtained{};
