@@ -193,11 +193,12 @@ void child_start(ChildProcess &child, const std::vector<std::string> &arguments)
 
 bool child_write(ChildProcess &child, const uint8_t *data, size_t size) {
   while (size > 0) {
+    // A signal ends a blocked write early, with EINTR or with a part written.
+    check_interrupt();
     const ssize_t n = write(child.input, data, size);
     if (n < 0) {
       if (errno != EINTR)
         return false; // EPIPE: the child is gone
-      check_interrupt();
       continue;
     }
     data += n;
