@@ -13,15 +13,6 @@ enter_workdir
 trap 'kill -KILL $(jobs -p) 2>/dev/null; rm -rf "$WORK"' EXIT
 CAP=$DEMO_CAPTURE
 
-# Waits until a command succeeds; the limit only turns a hang into a failure.
-wait_until() {
-  local i
-  for i in $(seq 1 1200); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  fail "waited 60 s for: $*"
-}
 # At least $2 files have been made in a staging folder inside $1.
 staged() { [ "$(find "$1" -mindepth 2 -path '*/.demo-capture-partial-*' -type f 2>/dev/null | wc -l)" -ge "$2" ]; }
 no_hidden() { [ -z "$(find "$@" -mindepth 1 -name '.*')" ] || fail "hidden files left: $(find "$@" -mindepth 1 -name '.*')"; }
@@ -126,7 +117,7 @@ no_hidden . frames
 # --- 4. a killed run: its leftovers are recognised and removed next time ------
 "$CAP" demo32 --frames 0-599 --seed 1 --no-smear --png frames -y --quiet 2>/dev/null &
 killed=$!
-wait_until staged frames 10
+wait_until "staged frames" staged frames 10
 kill -KILL "$killed"
 wait "$killed" 2>/dev/null
 [ "$(frames_sum frames)" = "$before" ] || fail "a killed run changed the frames"

@@ -30,14 +30,6 @@ near() {  # actual expected tolerance
 no_hidden() { [ -z "$(find . -mindepth 1 -name '.*')" ] || fail "hidden files left: $(find . -name '.*')"; }
 # A process has ended (a zombie nobody reaps has ended too).
 gone() { local s; s=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null); [ -z "$s" ] || [ "$s" = Z ]; }
-wait_until() {  # command...; the limit only turns a hang into a failure
-  local i
-  for i in $(seq 1 1200); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  fail "waited 60 s for: $*"
-}
 
 # demo32: one second at 60 fps, by default 4x: 1280x960.
 "$CAP" demo32 --frames 600-659 --seed 1 --video v32.mp4 --quiet 2>err.txt \
@@ -103,7 +95,7 @@ for name in fifo.mkv fifo.mp4; do
   reader=$!
   "$CAP" demo8 --frames 0-9 --scale 2 --video "$name" --quiet 2>err.txt ||
     fail "video into the FIFO $name: $(cat err.txt)"
-  wait_until gone "$reader"
+  wait_until "end of the FIFO reader" gone "$reader"
   [ -p "$name" ] || fail "the FIFO $name was replaced by a file"
   [ "$(probe "got-$name" v:0 nb_read_frames)" = 10 ] || fail "video through the FIFO $name"
 done
@@ -143,13 +135,13 @@ for sig in TERM KILL; do
   rm -f fake.pid
   FAKE_PID=$WORK/fake.pid PATH=$WORK/fake:$PATH "$CAP" demo8 --video stuck.mkv --quiet 2>err.txt &
   tool=$!
-  wait_until test -s fake.pid
+  wait_until "ffmpeg start" test -s fake.pid
   fake=$(cat fake.pid)
   kill -"$sig" "$tool"
   wait "$tool" 2>/dev/null
   status=$?
   [ "$sig" = KILL ] || [ "$status" -eq 143 ] || fail "SIGTERM gave status $status: $(cat err.txt)"
-  wait_until gone "$fake"
+  wait_until "end of ffmpeg after SIG$sig" gone "$fake"
   [ -e stuck.mkv ] && fail "SIG$sig left a video"
 done
 [ -n "$(find . -maxdepth 1 -name '.demo-capture-partial-*')" ] || fail "the killed run left nothing to recognise"
