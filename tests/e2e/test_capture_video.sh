@@ -87,6 +87,10 @@ near "$dur" 2.0 0.1 || fail "v8 duration $dur"
 [ $? -eq 2 ] || fail "a WebM target was not refused"
 grep -q '.mkv, .mp4 or .mov' err.txt || fail "the refusal does not say what works: $(cat err.txt)"
 [ -e v.webm ] || [ -e webm-frames ] && fail "work started before the refusal"
+ln -s both.mkv link.mkv
+"$CAP" demo8 --frames 0-9 --wav link.mkv --video both.mkv 2>err.txt
+[ $? -eq 2 ] || fail "soundtrack and video into one file was not refused: $(cat err.txt)"
+[ -e both.mkv ] && fail "soundtrack and video into one file wrote it"
 
 # A FIFO stays one and gets the whole video, a streamable MP4 too.
 for name in fifo.mkv fifo.mp4; do

@@ -97,6 +97,12 @@ Targets check_targets(const Options &o, const Stretch &s) {
   }
   if (!o.wav_path.empty())
     t.wav = check_file_target(o.wav_path, "--wav", o.overwrite);
+  // Both would be written under the same partial name and the same target.
+  std::error_code ec;
+  if (!o.wav_path.empty() && !o.video_path.empty() && !t.wav.stream && !t.video.stream &&
+      std::filesystem::weakly_canonical(t.wav.path, ec) ==
+          std::filesystem::weakly_canonical(t.video.path, ec))
+    fail(EXIT_USAGE, "--wav and --video name the same file '" + o.video_path + "'");
   return t;
 }
 
