@@ -31,7 +31,10 @@ TEST(Options, Defaults) {
   EXPECT_EQ(o.show, ShowKind::DEMO32);
   EXPECT_FALSE(o.has_range);
   EXPECT_EQ(o.fps, 60);
-  EXPECT_EQ(o.scale, 3);
+  EXPECT_EQ(o.scale, 4);
+  EXPECT_EQ(o.crf, 16);
+  EXPECT_EQ(o.preset, "veryfast");
+  EXPECT_FALSE(o.overwrite);
   EXPECT_EQ(o.every, 1);
   EXPECT_FALSE(o.seed_given);
   EXPECT_FALSE(o.no_smear);
@@ -44,11 +47,13 @@ TEST(Options, Defaults) {
 
 TEST(Options, EverythingGiven) {
   Options o;
-  ASSERT_EQ(parse({"--frames", "10-20", "demo32", "--raw", "r", "--png=p", "--wav", "a.wav",
-                   "--stems", "s", "--video", "v.mp4", "--fps", "50", "--scale=2", "--seed",
-                   "4294967295", "--no-smear", "--quiet"},
-                  o),
-            "");
+  ASSERT_EQ(
+      parse({"--frames",  "10-20",        "demo32",     "--raw",      "r",       "--png=p", "--wav",
+             "a.wav",     "--stems",      "s",          "--video",    "v.MOV",   "--fps",   "50",
+             "--scale=2", "--seed",       "4294967295", "--no-smear", "--quiet", "-y",      "--crf",
+             "0",         "--preset=slow"},
+            o),
+      "");
   EXPECT_TRUE(o.has_range);
   EXPECT_EQ(o.first_frame, 10);
   EXPECT_EQ(o.last_frame, 20);
@@ -56,7 +61,11 @@ TEST(Options, EverythingGiven) {
   EXPECT_EQ(o.png_dir, "p");
   EXPECT_EQ(o.wav_path, "a.wav");
   EXPECT_EQ(o.stems_dir, "s");
-  EXPECT_EQ(o.video_path, "v.mp4");
+  EXPECT_EQ(o.video_path, "v.MOV");
+  EXPECT_EQ(std::string(video_container(o.video_path)), "mov");
+  EXPECT_TRUE(o.overwrite);
+  EXPECT_EQ(o.crf, 0);
+  EXPECT_EQ(o.preset, "slow");
   EXPECT_EQ(o.fps, 50);
   EXPECT_EQ(o.scale, 2);
   EXPECT_TRUE(o.seed_given);
@@ -73,6 +82,43 @@ TEST(Options, SingleFrameRangeAndHelp) {
   EXPECT_EQ(o.every, 5);
   ASSERT_EQ(parse({"--help"}, o), "");
   EXPECT_TRUE(o.help);
+  ASSERT_EQ(parse({"--version"}, o), "");
+  EXPECT_TRUE(o.version);
+  ASSERT_EQ(parse({"demo8", "--wav", "-", "--overwrite"}, o), "");
+  EXPECT_EQ(o.wav_path, "-");
+  EXPECT_TRUE(o.overwrite);
+}
+
+TEST(Options, RefusesAnOptionWhereAValueBelongs) {
+  // "--wav --quiet" forgot the file name; it must not become a file "--quiet".
+  for (const char *next : {"--quiet", "-y", "--png", "-x"}) {
+    const std::string e = refusal({"demo32", "--wav", next, "--png", "p"});
+    EXPECT_NE(e.find("looks like an option"), std::string::npos) << next << ": " << e;
+    EXPECT_NE(e.find(next), std::string::npos) << next << ": " << e;
+  }
+  EXPECT_NE(refusal({"demo32", "--raw=--quiet"}).find("looks like an option"), std::string::npos);
+  EXPECT_NE(refusal({"demo32", "--png", "-"}).find("standard output"), std::string::npos);
+  EXPECT_NE(refusal({"demo32", "--stems", "-"}).find("standard output"), std::string::npos);
+}
+
+TEST(Options, RefusesVideosThatCannotBeWrittenAsAsked) {
+  Options o;
+  for (const char *name : {"v.mkv", "v.mp4", "V.MOV", "dir.x/v.mkv"})
+    EXPECT_EQ(parse({"demo32", "--video", name}, o), "") << name;
+  // Containers that do not hold H.264 and AAC, or a name without any.
+  for (const char *name : {"v.webm", "v.ogg", "v.avi", "v", "v.mp4.part", "-"}) {
+    const std::string e = refusal({"demo32", "--video", name});
+    EXPECT_NE(e.find("--video"), std::string::npos) << name << ": " << e;
+  }
+  EXPECT_NE(refusal({"demo32", "--video", "v.webm"}).find(".mkv, .mp4 or .mov"), std::string::npos);
+  // Odd enlargements put a colour sample across two pixels.
+  for (const char *scale : {"1", "3", "5", "15"})
+    EXPECT_NE(refusal({"demo32", "--scale", scale}).find("odd"), std::string::npos) << scale;
+  for (const char *scale : {"2", "6", "16"})
+    EXPECT_EQ(parse({"demo32", "--scale", scale}, o), "") << scale;
+  EXPECT_NE(refusal({"demo32", "--crf", "52"}).find("--crf"), std::string::npos);
+  EXPECT_NE(refusal({"demo32", "--crf", "x"}).find("--crf"), std::string::npos);
+  EXPECT_NE(refusal({"demo32", "--preset", "quick"}).find("--preset"), std::string::npos);
 }
 
 TEST(Options, RefusesUnknownAndMisplacedArguments) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "tests/capture/test_support.h"
+#include "tools/capture/capture_error.h"
 #include "tools/capture/music32.h"
 #include "tools/capture/output_files.h"
 #include "tools/capture/show8.h"
@@ -37,13 +38,23 @@ std::vector<int16_t> callback_stream(int32_t n) {
 
 } // namespace
 
-TEST(WavFormat, HeaderOf16BitMono) {
-  uint8_t h[WAV_HEADER_BYTES];
-  wav_header(h, 44100, 16, 8756000);
-  const std::vector<uint8_t> b(h, h + WAV_HEADER_BYTES);
-  EXPECT_EQ(0, std::memcmp(h, "RIFF", 4));
-  EXPECT_EQ(le32(b, 4), 36u + 2 * 8756000);
-  EXPECT_EQ(0, std::memcmp(h + 8, "WAVEfmt ", 8));
+// A WAV file of the tool at path, ready for samples; wav_end and
+// commit_outputs complete it.
+void open_wav(WavFile &wav, const std::filesystem::path &path, int32_t rate, int32_t bits,
+              int64_t samples) {
+  open_output(wav.out, check_file_target(path.string(), "--wav", false));
+  wav_start(wav, rate, bits, samples, "demo-capture demo32 --frames 0-1");
+}
+
+void end_wav(WavFile &wav) {
+  wav_end(wav);
+  commit_outputs();
+}
+
+TEST(WavFormat, ChunksOf16BitMonoWithTheCommandInTheirInfo) {
+  const std::vector<uint8_t> b = wav_header(44100, 16, 8756000, "demo-capture demo32 --seed 7");
+  EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
+  EXPECT_EQ(std::string(b.begin() + 8, b.begin() + 16), "WAVEfmt ");
   EXPECT_EQ(le32(b, 16), 16u);
   EXPECT_EQ(b[20] | b[21] << 8, 1); // PCM
   EXPECT_EQ(b[22] | b[23] << 8, 1); // mono
@@ -51,57 +62,59 @@ TEST(WavFormat, HeaderOf16BitMono) {
   EXPECT_EQ(le32(b, 28), 88200u); // bytes per second
   EXPECT_EQ(b[32] | b[33] << 8, 2);
   EXPECT_EQ(b[34] | b[35] << 8, 16);
-  EXPECT_EQ(0, std::memcmp(h + 36, "data", 4));
-  EXPECT_EQ(le32(b, 40), 2u * 8756000);
+  // The samples follow the header directly, and RIFF counts all of it.
+  const size_t data = riff_chunk(b, "data");
+  ASSERT_EQ(data + 8, b.size());
+  EXPECT_EQ(le32(b, data + 4), 2u * 8756000);
+  EXPECT_EQ(le32(b, 4), b.size() - 8 + 2 * 8756000);
+  const size_t list = riff_chunk(b, "LIST");
+  ASSERT_NE(list, 0u);
+  const std::string info(b.begin() + static_cast<std::ptrdiff_t>(list) + 8,
+                         b.begin() + static_cast<std::ptrdiff_t>(data));
+  EXPECT_EQ(info.substr(0, 4), "INFO");
+  EXPECT_NE(info.find(std::string("ICMT\x1d\0\0\0demo-capture demo32 --seed 7\0", 37)),
+            std::string::npos);
+  EXPECT_NE(info.find("ISFT"), std::string::npos);
 }
 
-TEST(WavFormat, HeaderOf8BitMonoPadsOddData) {
-  uint8_t h[WAV_HEADER_BYTES];
-  wav_header(h, 22050, 8, 1382976);
-  const std::vector<uint8_t> b(h, h + WAV_HEADER_BYTES);
+TEST(WavFormat, OddDataIsPaddedAndOddTextsToo) {
+  // An odd data chunk is followed by a pad byte that RIFF counts, data does not.
+  const std::vector<uint8_t> b = wav_header(22050, 8, 3, "odd");
+  const size_t data = riff_chunk(b, "data");
   EXPECT_EQ(le32(b, 24), 22050u);
-  EXPECT_EQ(le32(b, 28), 22050u);
   EXPECT_EQ(b[32], 1);
   EXPECT_EQ(b[34], 8);
-  EXPECT_EQ(le32(b, 40), 1382976u);
-  EXPECT_EQ(le32(b, 4), 36u + 1382976);
-  // An odd data chunk is followed by a pad byte that RIFF counts, data does not.
-  wav_header(h, 22050, 8, 3);
-  const std::vector<uint8_t> odd(h, h + WAV_HEADER_BYTES);
-  EXPECT_EQ(le32(odd, 40), 3u);
-  EXPECT_EQ(le32(odd, 4), 36u + 4);
+  EXPECT_EQ(le32(b, data + 4), 3u);
+  EXPECT_EQ(le32(b, 4), b.size() - 8 + 4);
+  EXPECT_EQ(b.size() % 2, 0u);
+  // "odd1" and its zero byte take 5 bytes, padded to 6 like "odd12".
+  EXPECT_EQ(wav_header(22050, 8, 3, "odd1").size(), wav_header(22050, 8, 3, "odd12").size());
 }
 
-TEST(WavFile, AppearsOnlyWhenFinished) {
+TEST(WavFile, AppearsOnlyWhenTheRunIsCommitted) {
   const auto dir = scratch_dir("wavfile");
-  const std::string path = (dir / "x.wav").string();
   WavFile wav;
-  wav_open(wav, path, 44100, 16);
+  open_wav(wav, dir / "x.wav", 44100, 16, 5);
   const int16_t samples[5] = {0, 1, -1, 32767, -32768};
   wav_append_s16(wav, samples, 5);
-  EXPECT_FALSE(std::filesystem::exists(path));
+  wav_end(wav);
+  EXPECT_FALSE(std::filesystem::exists(dir / "x.wav"));
   EXPECT_EQ(partial_files(dir).size(), 1u);
-  wav_finish(wav);
+  commit_outputs();
   EXPECT_TRUE(partial_files(dir).empty());
-
-  const std::vector<uint8_t> b = read_bytes(path);
-  ASSERT_EQ(b.size(), 44u + 10);
-  EXPECT_EQ(le32(b, 40), 10u);
-  EXPECT_EQ(le32(b, 4), 46u);
   // Little-endian two's complement.
-  const uint8_t data[10] = {0, 0, 1, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x80};
-  EXPECT_EQ(0, std::memcmp(b.data() + 44, data, 10));
+  EXPECT_EQ(wav_samples16(dir / "x.wav"), (std::vector<int16_t>{0, 1, -1, 32767, -32768}));
 
-  WavFile odd;
-  const std::string odd_path = (dir / "odd.wav").string();
-  wav_open(odd, odd_path, 22050, 8);
+  // A writer that got fewer samples than its header announced fails.
+  WavFile short_one;
+  open_wav(short_one, dir / "short.wav", 22050, 8, 4);
   const uint8_t bytes[3] = {128, 129, 130};
-  wav_append_u8(odd, bytes, 3);
-  wav_finish(odd);
-  const std::vector<uint8_t> o = read_bytes(odd_path);
-  ASSERT_EQ(o.size(), 44u + 4); // with its pad byte
-  EXPECT_EQ(o[44], 128);
-  EXPECT_EQ(o[46], 130);
+  wav_append_u8(short_one, bytes, 3);
+  EXPECT_THROW(wav_end(short_one), CaptureError);
+  close_quietly(short_one.out);
+  discard_outputs();
+  EXPECT_FALSE(std::filesystem::exists(dir / "short.wav"));
+  EXPECT_TRUE(partial_files(dir).empty());
   std::filesystem::remove_all(dir);
 }
 
@@ -113,7 +126,7 @@ TEST(Sound32, StretchIsTheCallbackStreamSampleForSample) {
   const std::vector<int16_t> expected = callback_stream(N);
 
   WavFile wav;
-  wav_open(wav, (dir / "s.wav").string(), 44100, 16);
+  open_wav(wav, dir / "s.wav", 44100, 16, N - 1234);
   auto music = std::make_unique<Music32>();
   Sound32Outputs out;
   out.mix[0] = &wav;
@@ -123,7 +136,7 @@ TEST(Sound32, StretchIsTheCallbackStreamSampleForSample) {
     ASSERT_TRUE(advance_music(*music, wave_memory(), target, &out));
     ASSERT_EQ(music->samples, target);
   }
-  wav_finish(wav);
+  end_wav(wav);
 
   const std::vector<int16_t> got = wav_samples16(dir / "s.wav");
   ASSERT_EQ(got.size(), static_cast<size_t>(N - 1234));
@@ -141,9 +154,9 @@ TEST(Sound32, StemsAddUpToTheMixWithWrapAround) {
   const auto dir = scratch_dir("stems");
   WavFile mix;
   WavFile stems[d32::VOICES];
-  wav_open(mix, (dir / "mix.wav").string(), 44100, 16);
+  open_wav(mix, dir / "mix.wav", 44100, 16, 44100);
   for (int v = 0; v < d32::VOICES; ++v)
-    wav_open(stems[v], numbered_path(dir.string(), "voice_", v, 2, ".wav"), 44100, 16);
+    open_wav(stems[v], numbered_path(dir.string(), "voice_", v, 2, ".wav"), 44100, 16, 44100);
   auto music = std::make_unique<Music32>();
   Sound32Outputs out;
   out.mix[0] = &mix;
@@ -152,9 +165,10 @@ TEST(Sound32, StemsAddUpToTheMixWithWrapAround) {
   out.first_sample = 800 + 8 * 307200;
   const int64_t end = out.first_sample + 44100;
   ASSERT_TRUE(advance_music(*music, wave_memory(), end, &out));
-  wav_finish(mix);
+  wav_end(mix);
   for (WavFile &s : stems)
-    wav_finish(s);
+    wav_end(s);
+  commit_outputs();
 
   const std::vector<int16_t> m = wav_samples16(dir / "mix.wav");
   ASSERT_EQ(m.size(), 44100u);
@@ -194,28 +208,30 @@ TEST(Sound8, StretchIsTheMusicFromSampleZero) {
   constexpr int64_t FIRST = 882 * 5;
   constexpr int64_t END = 882 * 12;
   WavFile wav;
-  wav_open(wav, (dir / "m.wav").string(), 22050, 8);
+  open_wav(wav, dir / "m.wav", 22050, 8, END - FIRST);
   WavFile *files[2] = {&wav, nullptr};
   render_sound8(FIRST, END, files);
-  wav_finish(wav);
+  end_wav(wav);
 
   d8::Music music;
   std::vector<uint8_t> expected(END);
   d8::music_render(music, expected.data(), static_cast<int32_t>(END));
   const std::vector<uint8_t> b = read_bytes(dir / "m.wav");
-  ASSERT_EQ(b.size(), 44u + (END - FIRST));
-  EXPECT_EQ(le32(b, 40), static_cast<uint32_t>(END - FIRST));
-  EXPECT_TRUE(std::equal(b.begin() + 44, b.end(), expected.begin() + FIRST));
+  const size_t data = riff_chunk(b, "data") + 8;
+  ASSERT_EQ(b.size(), data + (END - FIRST));
+  EXPECT_TRUE(
+      std::equal(b.begin() + static_cast<std::ptrdiff_t>(data), b.end(), expected.begin() + FIRST));
 
   // The whole show's soundtrack length and its first bytes.
   WavFile whole;
-  wav_open(whole, (dir / "w.wav").string(), 22050, 8);
+  open_wav(whole, dir / "w.wav", 22050, 8, 882 * 1568);
   WavFile *both[2] = {&whole, nullptr};
   render_sound8(0, 882 * 1568, both);
-  wav_finish(whole);
+  end_wav(whole);
   const std::vector<uint8_t> w = read_bytes(dir / "w.wav");
-  EXPECT_EQ(w.size(), 44u + 1382976);
+  const size_t start = riff_chunk(w, "data") + 8;
+  EXPECT_EQ(w.size(), start + 1382976);
   const uint8_t first[8] = {112, 117, 123, 130, 136, 141, 147, 152};
-  EXPECT_EQ(0, std::memcmp(w.data() + 44, first, 8));
+  EXPECT_EQ(0, std::memcmp(w.data() + start, first, 8));
   std::filesystem::remove_all(dir);
 }

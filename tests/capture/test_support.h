@@ -33,11 +33,25 @@ inline uint32_t be32(const std::vector<uint8_t> &b, size_t at) {
   return static_cast<uint32_t>(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3];
 }
 
-// The samples of a 16-bit mono WAV written by the tool (44-byte header).
+// Where the chunk of a RIFF file with the given type starts (its 8-byte
+// header), or 0 if there is none.
+inline size_t riff_chunk(const std::vector<uint8_t> &b, const char *type) {
+  for (size_t at = 12; at + 8 <= b.size(); at += 8 + ((le32(b, at + 4) + 1) & ~size_t{1}))
+    if (std::string(b.begin() + static_cast<std::ptrdiff_t>(at),
+                    b.begin() + static_cast<std::ptrdiff_t>(at) + 4) == type)
+      return at;
+  return 0;
+}
+
+// The samples of a 16-bit mono WAV written by the tool.
 inline std::vector<int16_t> wav_samples16(const std::filesystem::path &path) {
   const std::vector<uint8_t> b = read_bytes(path);
+  const size_t data = riff_chunk(b, "data");
   std::vector<int16_t> s;
-  for (size_t at = 44; at + 1 < b.size(); at += 2)
+  if (data == 0)
+    return s;
+  const size_t end = data + 8 + le32(b, data + 4);
+  for (size_t at = data + 8; at + 1 < end && at + 1 < b.size(); at += 2)
     s.push_back(static_cast<int16_t>(b[at] | b[at + 1] << 8));
   return s;
 }
@@ -45,7 +59,7 @@ inline std::vector<int16_t> wav_samples16(const std::filesystem::path &path) {
 inline std::vector<std::string> partial_files(const std::filesystem::path &dir) {
   std::vector<std::string> found;
   for (const auto &entry : std::filesystem::directory_iterator(dir))
-    if (entry.path().filename().string().rfind(".partial-", 0) == 0)
+    if (entry.path().filename().string().rfind(".demo-capture-partial-", 0) == 0)
       found.push_back(entry.path().string());
   return found;
 }

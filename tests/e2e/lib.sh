@@ -9,6 +9,17 @@ fail() {
   exit 1
 }
 
+# Polls the command until it succeeds; the limit only turns a hang into a
+# failure.
+wait_until() {  # description command...
+  local what=$1 started=$SECONDS
+  shift
+  until "$@"; do
+    [ $((SECONDS - started)) -lt 60 ] || fail "hang: no $what after 60 s"
+    sleep 0.05
+  done
+}
+
 need_xvfb() {
   if ! command -v Xvfb >/dev/null 2>&1; then
     echo "SKIP: Xvfb is not installed (tools/setup.sh installs it)"

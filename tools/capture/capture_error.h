@@ -5,9 +5,9 @@
 
 namespace capture {
 
-constexpr int EXIT_RUNTIME = 1; // a step failed while rendering or encoding
-constexpr int EXIT_USAGE = 2;   // bad command line or unusable output path
-constexpr int EXIT_INTERRUPTED = 130;
+constexpr int EXIT_RUNTIME = 1;       // a step failed while rendering or encoding
+constexpr int EXIT_USAGE = 2;         // bad command line or unusable output path
+constexpr int EXIT_SIGNAL_BASE = 128; // ended by signal s: 128 + s, as shells report it
 
 struct CaptureError {
   int status;

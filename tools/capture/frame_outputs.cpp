@@ -1,6 +1,8 @@
 #include "tools/capture/frame_outputs.h"
 
+#include "tools/capture/options.h"
 #include "tools/capture/output_files.h"
+#include "tools/capture/version.h"
 
 namespace capture {
 
@@ -19,8 +21,11 @@ void size_buffers(FrameOutputs &o, size_t raw_bytes) {
 
 void emit_rgb(FrameOutputs &o, int64_t frame, bool files) {
   if (files && !o.png_dir.empty()) {
-    encode_png(o.png, o.rgb.data(), FRAME_WIDTH, FRAME_HEIGHT);
-    write_file_at_once(frame_path(o.png_dir, frame, ".png"), o.png.file.data(), o.png.file.size());
+    const std::vector<PngText> texts = {
+        {"Software", std::string("demo-capture ") + CAPTURE_VERSION},
+        {"Comment", o.command + frames_option(frame, frame)}};
+    encode_png(o.png, o.rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, texts);
+    write_whole_file(frame_path(o.png_dir, frame, ".png"), o.png.file.data(), o.png.file.size());
   }
   if (o.video != nullptr)
     video_frame(*o.video, o.rgb.data());
@@ -69,7 +74,7 @@ void emit_frame32(FrameOutputs &o, int64_t frame, const uint32_t *pixels) {
   const bool files = file_due(o, frame);
   if (files && !o.raw_dir.empty()) {
     frame32_raw(pixels, o.raw.data());
-    write_file_at_once(frame_path(o.raw_dir, frame, ".raw"), o.raw.data(), o.raw.size());
+    write_whole_file(frame_path(o.raw_dir, frame, ".raw"), o.raw.data(), o.raw.size());
   }
   if ((files && !o.png_dir.empty()) || o.video != nullptr) {
     frame32_rgb(pixels, o.rgb.data());
@@ -82,7 +87,7 @@ void emit_frame8(FrameOutputs &o, int64_t frame, const uint8_t *indices,
   size_buffers(o, RAW8_BYTES);
   const bool files = file_due(o, frame);
   if (files && !o.raw_dir.empty())
-    write_file_at_once(frame_path(o.raw_dir, frame, ".raw"), indices, RAW8_BYTES);
+    write_whole_file(frame_path(o.raw_dir, frame, ".raw"), indices, RAW8_BYTES);
   if ((files && !o.png_dir.empty()) || o.video != nullptr) {
     frame8_rgb(indices, palette, o.rgb.data());
     emit_rgb(o, frame, files);

@@ -23,6 +23,7 @@ struct FrameOutputs {
   int64_t first_frame = 0; // files for first_frame, first_frame + every, ...
   int64_t every = 1;
   VideoPipe *video = nullptr; // every frame of the range, or null
+  std::string command;        // the reproducing command; each PNG adds its frame
 
   // Work buffers, sized once.
   std::vector<uint8_t> raw;

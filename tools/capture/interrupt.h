@@ -1,12 +1,18 @@
 #pragma once
-// Ctrl-C and termination requests: the handler only raises a flag; the render
-// loops look at it once per frame and fail cleanly, removing partial files.
-#include <csignal>
-
+// Ctrl-C, termination requests and a closed terminal: the handler only notes
+// the signal; the render loops look at it once per frame, and blocked calls
+// (a pipe to ffmpeg, a FIFO) return early, so the run fails cleanly and
+// removes what it had begun. Afterwards the program ends by the same signal,
+// so that a calling shell sees it (status 128 + signal) and stops its loop.
 namespace capture {
 
 void install_interrupt_handlers();
-// Throws an interruption error once a signal has arrived.
+// Throws the interruption error (exit 128 + signal) once a signal has arrived.
 void check_interrupt();
+// The signal that arrived, or 0.
+int interrupt_signal();
+// Ends the process by the signal that arrived, with its default action; on
+// systems where that is not possible, returns the status to exit with.
+int end_by_interrupt_signal();
 
 } // namespace capture

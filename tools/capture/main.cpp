@@ -9,6 +9,20 @@
 #include "tools/capture/output_files.h"
 #include "tools/capture/progress.h"
 #include "tools/capture/session.h"
+#include "tools/capture/version.h"
+
+namespace {
+
+int failed(int status, const char *message) {
+  capture::discard_outputs();
+  capture::progress_interrupted();
+  std::fprintf(stderr, "demo-capture: %s\n", message);
+  if (capture::interrupt_signal() != 0)
+    return capture::end_by_interrupt_signal();
+  return status;
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
   capture::Options options;
@@ -21,20 +35,22 @@ int main(int argc, char **argv) {
     std::fputs(capture::usage_text(), stdout);
     return 0;
   }
+  if (options.version) {
+    std::printf("demo-capture %s\n", capture::CAPTURE_VERSION);
+    return 0;
+  }
 
   capture::install_interrupt_handlers();
   try {
     capture::run_capture(options);
   } catch (const capture::CaptureError &e) {
-    capture::remove_partials();
-    capture::progress_interrupted();
-    std::fprintf(stderr, "demo-capture: %s\n", e.message.c_str());
-    return e.status;
+    return failed(e.status, e.message.c_str());
   } catch (const std::exception &e) {
-    capture::remove_partials();
-    capture::progress_interrupted();
-    std::fprintf(stderr, "demo-capture: %s\n", e.what());
-    return capture::EXIT_RUNTIME;
+    return failed(capture::EXIT_RUNTIME, e.what());
   }
+  // A signal during the last moves: the files are complete, but a calling
+  // shell loop should still stop.
+  if (capture::interrupt_signal() != 0)
+    return capture::end_by_interrupt_signal();
   return 0;
 }

@@ -1,7 +1,10 @@
 #include "tools/capture/options.h"
 
 #include <cstring>
+#include <filesystem>
 #include <string_view>
+
+#include "tools/capture/version.h"
 
 namespace capture {
 
@@ -56,9 +59,20 @@ std::string set_path(const std::string &name, std::string_view value, std::strin
     return name + " given twice";
   if (value.empty())
     return name + " needs a non-empty path";
+  if (value == "-" && name != "--wav")
+    return name + " cannot go to standard output ('-' is for --wav only)";
   path = std::string(value);
   return "";
 }
+
+// "--quiet", "-y": a value like this is a forgotten value, not a file name.
+// Plain "-" and negative numbers are not options.
+bool looks_like_option(std::string_view value) {
+  return value.size() >= 2 && value[0] == '-' && (value[1] < '0' || value[1] > '9');
+}
+
+const char *const PRESETS[] = {"ultrafast", "superfast", "veryfast", "faster",   "fast",
+                               "medium",    "slow",      "slower",   "veryslow", "placebo"};
 
 } // namespace
 
@@ -68,11 +82,21 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
   bool frames_seen = false;
   bool scale_seen = false;
   bool every_seen = false;
+  bool crf_seen = false;
+  bool preset_seen = false;
   for (int k = 1; k < argc; ++k) {
     std::string_view arg = argv[k];
     if (arg == "--help" || arg == "-h") {
       options.help = true;
       return "";
+    }
+    if (arg == "--version") {
+      options.version = true;
+      return "";
+    }
+    if (arg == "-y") {
+      options.overwrite = true;
+      continue;
     }
     if (arg.substr(0, 2) != "--") {
       if (show_seen)
@@ -97,15 +121,18 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
       has_inline = true;
     }
 
-    if (name == "--no-smear" || name == "--quiet") {
+    if (name == "--no-smear" || name == "--quiet" || name == "--overwrite") {
       if (has_inline)
         return name + " takes no value";
-      (name == "--quiet" ? options.quiet : options.no_smear) = true;
+      (name == "--quiet"       ? options.quiet
+       : name == "--overwrite" ? options.overwrite
+                               : options.no_smear) = true;
       continue;
     }
 
-    static const char *const WITH_VALUE[] = {"--frames", "--raw", "--png",   "--wav",  "--stems",
-                                             "--video",  "--fps", "--scale", "--seed", "--every"};
+    static const char *const WITH_VALUE[] = {"--frames", "--raw",   "--png", "--wav",
+                                             "--stems",  "--video", "--fps", "--scale",
+                                             "--seed",   "--every", "--crf", "--preset"};
     bool known = false;
     for (const char *option : WITH_VALUE)
       known = known || name == option;
@@ -118,6 +145,9 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
         return name + " needs a value";
       value = argv[++k];
     }
+    if (looks_like_option(value))
+      return name + " needs a value, and '" + std::string(value) +
+             "' looks like an option (write ./" + std::string(value) + " for a file of that name)";
 
     std::string error;
     if (name == "--frames") {
@@ -139,6 +169,10 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
       error = set_path(name, value, options.stems_dir);
     } else if (name == "--video") {
       error = set_path(name, value, options.video_path);
+      if (error.empty() && video_container(options.video_path) == nullptr)
+        return "--video " + std::string(value) +
+               ": the name must end in .mkv, .mp4 or .mov, the containers written with "
+               "H.264 and AAC";
     } else if (name == "--fps") {
       if (options.fps_given)
         return "--fps given twice";
@@ -153,6 +187,30 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
       int64_t v = 0;
       error = parse_positive(name, value, MAX_SCALE, v);
       options.scale = static_cast<int32_t>(v);
+      if (error.empty() && v % 2 != 0)
+        return "--scale " + std::string(value) +
+               " is odd: 4:2:0 video stores one colour for every 2x2 pixels, which would "
+               "then straddle two pixels of the show; use 2, 4, 6, ...";
+    } else if (name == "--crf") {
+      if (crf_seen)
+        return "--crf given twice";
+      crf_seen = true;
+      uint64_t v = 0;
+      if (!parse_count(value, MAX_CRF, v))
+        return "--crf needs a whole number from 0 to 51, not '" + std::string(value) + "'";
+      options.crf = static_cast<int32_t>(v);
+    } else if (name == "--preset") {
+      if (preset_seen)
+        return "--preset given twice";
+      preset_seen = true;
+      bool known_preset = false;
+      for (const char *preset : PRESETS)
+        known_preset = known_preset || value == preset;
+      if (!known_preset)
+        return "--preset '" + std::string(value) +
+               "' is not an x264 preset (ultrafast, superfast, veryfast, faster, fast, medium, "
+               "slow, slower, veryslow, placebo)";
+      options.preset = std::string(value);
     } else if (name == "--every") {
       if (every_seen)
         return "--every given twice";
@@ -198,22 +256,62 @@ std::string check_range(const Options &options, int64_t show_last_frame) {
   return "";
 }
 
+const char *video_container(const std::string &path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  for (char &c : ext)
+    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  if (ext == ".mkv")
+    return "matroska";
+  if (ext == ".mp4")
+    return "mp4";
+  if (ext == ".mov")
+    return "mov";
+  return nullptr;
+}
+
 const char *usage_text() {
   return "usage: demo-capture demo32|demo8 [options]\n"
-         "Renders a show offline, frame by frame, with a virtual clock.\n"
+         "Renders a show offline, frame by frame, with a virtual clock. Without any of\n"
+         "--raw, --png, --wav, --stems or --video it is a speed test: it renders every\n"
+         "frame, writes nothing and prints how long that took.\n"
          "\n"
-         "  --frames A-B   only frames A to B (the show is still computed from frame 0)\n"
-         "  --raw DIR      DIR/frame_NNNNN.raw: the exact pixel memory of each frame\n"
-         "  --png DIR      DIR/frame_NNNNN.png: each frame as 8-bit RGB\n"
-         "  --every N      picture files only for every Nth frame of the range\n"
-         "  --wav FILE     the soundtrack of the range\n"
-         "  --stems DIR    demo32: DIR/voice_NN.wav, each voice's share of the mix\n"
-         "  --video FILE   picture and sound through ffmpeg (H.264 + AAC)\n"
-         "  --scale N      video enlargement, nearest neighbour (default 3)\n"
-         "  --fps N        demo32 recording rate (default 60); demo8 is always 25\n"
-         "  --seed N       demo32 random seed of the polygon motion (default: the time)\n"
-         "  --no-smear     demo32 without the smear filter, as its -2005 switch\n"
-         "  --quiet        no progress bar\n";
+         "  --frames A-B    only frames A to B (the show is still computed from frame 0)\n"
+         "  --raw DIR       DIR/frame_NNNNN.raw: the exact pixel memory of each frame\n"
+         "  --png DIR       DIR/frame_NNNNN.png: each frame as 8-bit RGB\n"
+         "  --every N       picture files only for every Nth frame of the range\n"
+         "  --wav FILE      the soundtrack of the range ('-': standard output)\n"
+         "  --stems DIR     demo32: DIR/voice_NN.wav, each voice's share of the mix\n"
+         "  --video FILE    picture and sound through ffmpeg, H.264 + AAC; FILE ends in\n"
+         "                  .mkv, .mp4 or .mov\n"
+         "  --scale N       video enlargement with sharp pixels, even (default 4: 1280x960)\n"
+         "  --crf N         video quality, 0 (lossless) to 51 (default 16)\n"
+         "  --preset NAME   x264 speed against size, ultrafast to placebo (default veryfast)\n"
+         "  --fps N         demo32 recording rate (default 60); demo8 is always 25\n"
+         "  --seed N        demo32 random seed of the polygon motion (default: the time)\n"
+         "  --no-smear      demo32 without the smear filter, as its -2005 switch\n"
+         "  -y, --overwrite replace existing files (without it they are refused)\n"
+         "  --quiet         no progress line\n"
+         "  --version       print the version\n"
+         "\n"
+         "Files appear only when the whole run has succeeded; an interrupted or failed run\n"
+         "leaves every existing file as it was. Links are followed; devices and FIFOs are\n"
+         "written in place. Every file records the command that makes it again.\n";
+}
+
+std::string reproducing_command(const Options &o, uint32_t seed) {
+  if (o.show == ShowKind::DEMO8)
+    return "demo-capture demo8";
+  return "demo-capture demo32 --fps " + std::to_string(o.fps) + " --seed " + std::to_string(seed) +
+         (o.no_smear ? " --no-smear" : "");
+}
+
+std::string frames_option(int64_t first_frame, int64_t last_frame) {
+  return " --frames " + std::to_string(first_frame) + "-" + std::to_string(last_frame);
+}
+
+std::string video_options_text(const Options &o) {
+  return "--scale " + std::to_string(o.scale) + " --crf " + std::to_string(o.crf) + " --preset " +
+         o.preset;
 }
 
 } // namespace capture

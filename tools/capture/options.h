@@ -10,6 +10,8 @@ enum class ShowKind { DEMO32, DEMO8 };
 struct Options {
   ShowKind show = ShowKind::DEMO32;
   bool help = false;
+  bool version = false;
+  bool overwrite = false; // -y: existing files may be replaced (once the new ones are complete)
 
   bool has_range = false; // --frames A-B; without it the whole show
   int64_t first_frame = 0;
@@ -18,13 +20,17 @@ struct Options {
 
   std::string raw_dir; // empty: not written
   std::string png_dir;
-  std::string wav_path;
+  std::string wav_path;  // "-": standard output
   std::string stems_dir; // demo32 only
   std::string video_path;
 
   int32_t fps = 60; // demo32 recording rate; demo8 always runs at 25
   bool fps_given = false;
-  int32_t scale = 3; // video picture enlargement
+  // Video: enlargement (even, so that every 2x2 colour sample of 4:2:0 lies
+  // inside one source pixel), x264 quality and speed.
+  int32_t scale = 4;
+  int32_t crf = 16;
+  std::string preset = "veryfast";
   bool seed_given = false;
   uint32_t seed = 0; // std::srand seed of the polygon motion
   bool no_smear = false;
@@ -33,6 +39,11 @@ struct Options {
 
 constexpr int32_t MAX_FPS = 1000;
 constexpr int32_t MAX_SCALE = 16;
+constexpr int32_t MAX_CRF = 51;
+
+// The container ffmpeg writes for a video file name, from its extension
+// (".mkv", ".mp4", ".mov"); nullptr when the name has none of them.
+const char *video_container(const std::string &path);
 
 // Fills options from argv[1..argc). Returns an empty string, or the one-line
 // reason why the command line is unusable.
@@ -42,5 +53,13 @@ std::string parse_options(int argc, const char *const *argv, Options &options);
 std::string check_range(const Options &options, int64_t show_last_frame);
 
 const char *usage_text();
+
+// The command line that renders the same pictures and sound again, without
+// the range: the show and every option that shapes pictures or sound. Written
+// into every output file with the range of that file (frames_option).
+std::string reproducing_command(const Options &options, uint32_t seed);
+std::string frames_option(int64_t first_frame, int64_t last_frame);
+// The video options of the same, for the video's own metadata.
+std::string video_options_text(const Options &options);
 
 } // namespace capture

@@ -95,7 +95,8 @@ uint32_t crc32(const uint8_t *data, size_t size) {
   return c ^ 0xFFFFFFFFu;
 }
 
-void encode_png(PngEncoder &e, const uint8_t *rgb, int32_t width, int32_t height) {
+void encode_png(PngEncoder &e, const uint8_t *rgb, int32_t width, int32_t height,
+                const std::vector<PngText> &texts) {
   const size_t row_bytes = static_cast<size_t>(width) * 3;
   const size_t line = row_bytes + 1;
   e.filtered.resize(line * static_cast<size_t>(height));
@@ -127,10 +128,21 @@ void encode_png(PngEncoder &e, const uint8_t *rgb, int32_t width, int32_t height
   ihdr[11] = 0; // adaptive filtering
   ihdr[12] = 0; // not interlaced
 
-  e.file.resize(sizeof SIGNATURE + 3 * CHUNK_OVERHEAD + sizeof ihdr + e.compressed.size());
+  std::vector<uint8_t> text_data;
+  size_t size = sizeof SIGNATURE + 3 * CHUNK_OVERHEAD + sizeof ihdr + e.compressed.size();
+  for (const PngText &t : texts)
+    size += CHUNK_OVERHEAD + t.keyword.size() + 1 + t.text.size();
+  e.file.resize(size);
   uint8_t *out = e.file.data();
   std::memcpy(out, SIGNATURE, sizeof SIGNATURE);
   out = put_chunk(out + sizeof SIGNATURE, "IHDR", ihdr, sizeof ihdr);
+  for (const PngText &t : texts) {
+    // Keyword, a zero byte, the text.
+    text_data.assign(t.keyword.begin(), t.keyword.end());
+    text_data.push_back(0);
+    text_data.insert(text_data.end(), t.text.begin(), t.text.end());
+    out = put_chunk(out, "tEXt", text_data.data(), text_data.size());
+  }
   out = put_chunk(out, "IDAT", e.compressed.data(), e.compressed.size());
   put_chunk(out, "IEND", nullptr, 0);
 }

@@ -2,6 +2,7 @@
 // PNG files of 8-bit RGB pictures.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tools/capture/zlib_stream.h"
@@ -16,10 +17,17 @@ struct PngEncoder {
   Deflater deflater;
 };
 
+// A tEXt chunk: a keyword such as "Software" or "Comment" and Latin-1 text.
+struct PngText {
+  std::string keyword;
+  std::string text;
+};
+
 uint32_t crc32(const uint8_t *data, size_t size);
 
 // Encodes width x height pixels of 3 bytes (red, green, blue), rows top to
-// bottom, into encoder.file.
-void encode_png(PngEncoder &encoder, const uint8_t *rgb, int32_t width, int32_t height);
+// bottom, into encoder.file, with the texts before the picture data.
+void encode_png(PngEncoder &encoder, const uint8_t *rgb, int32_t width, int32_t height,
+                const std::vector<PngText> &texts = {});
 
 } // namespace capture

@@ -24,8 +24,13 @@ void progress_finish(Progress &progress, int64_t frames_done);
 // Ends a progress line left open by a failure, so a message starts clean.
 void progress_interrupted();
 
-// The text of the line, for given elapsed seconds (no terminal codes).
+// The text of the line, for given elapsed seconds (no terminal codes), in
+// fewer than width columns: the parts at the end are left out, then the rest
+// is cut, so that the line never wraps on a narrow terminal.
 std::string progress_line(int64_t frames_done, int64_t total_frames, int32_t fps,
-                          double elapsed_seconds);
+                          double elapsed_seconds, int width = 1000);
+
+// Columns of the terminal on stderr (80 if unknown).
+int terminal_width();
 
 } // namespace capture

@@ -1,8 +1,10 @@
 #include "tools/capture/session.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -25,18 +27,32 @@ struct Stretch {
   int32_t fps;
 };
 
+// Every place named on the command line, checked before anything is made.
+struct Targets {
+  FileTarget wav;
+  FileTarget video;
+  FolderTarget raw;
+  FolderTarget png;
+  FolderTarget stems;
+  std::string ffmpeg; // empty: no video
+};
+
 struct Outputs {
   FrameOutputs frames;
   WavFile wav;
   WavFile stems[d32::VOICES];
   bool stems_on = false;
   VideoPipe video;
+  OutputFile video_file;
   WavFile video_sound; // the soundtrack ffmpeg reads, removed afterwards
-  std::string ffmpeg;  // empty: no video
 };
 
 bool wants_sound(const Options &o) {
   return !o.wav_path.empty() || !o.stems_dir.empty() || !o.video_path.empty();
+}
+
+bool writes_anything(const Options &o) {
+  return wants_sound(o) || !o.raw_dir.empty() || !o.png_dir.empty();
 }
 
 Stretch stretch_of(const Options &o, int64_t show_last_frame, int32_t fps) {
@@ -49,70 +65,125 @@ Stretch stretch_of(const Options &o, int64_t show_last_frame, int32_t fps) {
   return s;
 }
 
-// Everything that can be refused is refused here, before any rendering.
-void open_outputs(Outputs &out, const Options &o, const Stretch &s, int32_t rate, int32_t bits) {
-  if (!o.video_path.empty()) {
-    out.ffmpeg = find_on_path("ffmpeg");
-    if (out.ffmpeg.empty())
-      fail(EXIT_RUNTIME, "--video needs ffmpeg, which is not on the PATH");
-  }
-  if (!o.raw_dir.empty())
-    prepare_directory(o.raw_dir, "--raw");
-  if (!o.png_dir.empty())
-    prepare_directory(o.png_dir, "--png");
-  if (!o.stems_dir.empty())
-    prepare_directory(o.stems_dir, "--stems");
-
-  if (!o.wav_path.empty())
-    wav_open(out.wav, o.wav_path, rate, bits);
-  if (!o.stems_dir.empty()) {
-    for (int32_t v = 0; v < d32::VOICES; ++v)
-      wav_open(out.stems[v], numbered_path(o.stems_dir, "voice_", v, 2, ".wav"), rate, bits);
-    out.stems_on = true;
-  }
-  if (!out.ffmpeg.empty()) {
-    out.video.path = o.video_path;
-    // Probe the video's place now; ffmpeg itself only starts after the sound.
-    FILE *probe = open_partial(o.video_path, out.video.partial);
-    std::fclose(probe);
-    const std::string sound = partial_path(o.video_path + ".wav");
-    wav_open(out.video_sound, sound, rate, bits);
-  }
-
-  out.frames.raw_dir = o.raw_dir;
-  out.frames.png_dir = o.png_dir;
-  out.frames.first_frame = s.first_frame;
-  out.frames.every = o.every;
+std::vector<std::string> frame_names(const Stretch &s, int64_t every, const char *extension) {
+  std::vector<std::string> names;
+  for (int64_t f = s.first_frame; f <= s.last_frame; f += every)
+    names.push_back(std::filesystem::path(frame_path("", f, extension)).filename().string());
+  return names;
 }
 
-void start_video(Outputs &out, const Options &o, int32_t fps) {
-  if (out.ffmpeg.empty())
+std::string voice_name(int32_t v) {
+  return std::filesystem::path(numbered_path("", "voice_", v, 2, ".wav")).filename().string();
+}
+
+// Everything that can be refused is refused here, before anything is made.
+Targets check_targets(const Options &o, const Stretch &s) {
+  Targets t;
+  if (!o.video_path.empty()) {
+    t.ffmpeg = find_on_path("ffmpeg");
+    if (t.ffmpeg.empty())
+      fail(EXIT_RUNTIME, "--video needs ffmpeg, which is not on the PATH");
+    t.video = check_file_target(o.video_path, "--video", o.overwrite);
+  }
+  if (!o.raw_dir.empty())
+    t.raw = check_folder_target(o.raw_dir, "--raw", frame_names(s, o.every, ".raw"), o.overwrite);
+  if (!o.png_dir.empty())
+    t.png = check_folder_target(o.png_dir, "--png", frame_names(s, o.every, ".png"), o.overwrite);
+  if (!o.stems_dir.empty()) {
+    std::vector<std::string> names;
+    for (int32_t v = 0; v < d32::VOICES; ++v)
+      names.push_back(voice_name(v));
+    t.stems = check_folder_target(o.stems_dir, "--stems", names, o.overwrite);
+  }
+  if (!o.wav_path.empty())
+    t.wav = check_file_target(o.wav_path, "--wav", o.overwrite);
+  // Both would be written under the same partial name and the same target.
+  std::error_code ec;
+  if (!o.wav_path.empty() && !o.video_path.empty() && !t.wav.stream && !t.video.stream &&
+      std::filesystem::weakly_canonical(t.wav.path, ec) ==
+          std::filesystem::weakly_canonical(t.video.path, ec))
+    fail(EXIT_USAGE, "--wav and --video name the same file '" + o.video_path + "'");
+  return t;
+}
+
+// The folder for the video's soundtrack: beside the video, or for a video
+// written into a device or FIFO, the system's temporary folder.
+std::string video_sound_dir(const FileTarget &video) {
+  if (video.stream)
+    return std::filesystem::temp_directory_path().string();
+  return std::filesystem::path(video.path).parent_path().string();
+}
+
+void open_outputs(Outputs &out, Targets &t, const Options &o, const Stretch &s, int32_t rate,
+                  int32_t bits, const std::string &command) {
+  const int64_t samples = s.end_sample - s.first_sample;
+  const std::string comment = command + frames_option(s.first_frame, s.last_frame);
+  if (!o.raw_dir.empty())
+    open_folder(t.raw);
+  if (!o.png_dir.empty())
+    open_folder(t.png);
+  if (!o.stems_dir.empty()) {
+    open_folder(t.stems);
+    for (int32_t v = 0; v < d32::VOICES; ++v) {
+      open_in_folder(out.stems[v].out, t.stems, voice_name(v));
+      wav_start(out.stems[v], rate, bits, samples, comment + " (voice " + std::to_string(v) + ")");
+    }
+    out.stems_on = true;
+  }
+  if (!o.wav_path.empty()) {
+    open_output(out.wav.out, t.wav);
+    wav_start(out.wav, rate, bits, samples, comment);
+  }
+  if (!t.ffmpeg.empty()) {
+    out.video.name = o.video_path;
+    reserve_output(out.video_file, t.video);
+    open_scratch(out.video_sound.out, video_sound_dir(t.video), "sound.wav");
+    wav_start(out.video_sound, rate, bits, samples, comment);
+  }
+
+  out.frames.raw_dir = t.raw.staging;
+  out.frames.png_dir = t.png.staging;
+  out.frames.first_frame = s.first_frame;
+  out.frames.every = o.every;
+  out.frames.command = command;
+}
+
+void start_video(Outputs &out, const Targets &t, const Options &o, const Stretch &s,
+                 const std::string &command) {
+  if (t.ffmpeg.empty())
     return;
   // The video's sound is complete: ffmpeg reads it as an ordinary file.
-  wav_finish(out.video_sound);
-  remember_partial(out.video_sound.path);
+  wav_end(out.video_sound);
   VideoSettings settings;
-  settings.ffmpeg = out.ffmpeg;
-  settings.audio_path = out.video_sound.path;
-  settings.output = out.video.partial;
-  settings.fps = fps;
+  settings.ffmpeg = t.ffmpeg;
+  settings.audio_path = out.video_sound.out.written;
+  settings.output = out.video_file.written;
+  settings.container = video_container(o.video_path);
+  settings.seekable = !t.video.stream;
+  settings.comment =
+      command + frames_option(s.first_frame, s.last_frame) + " " + video_options_text(o);
+  settings.fps = s.fps;
   settings.scale = o.scale;
+  settings.crf = o.crf;
+  settings.preset = o.preset;
   video_start(out.video, settings);
   out.frames.video = &out.video;
 }
 
+// Completes every file, then moves them all into place together.
 void finish_outputs(Outputs &out) {
   if (out.frames.video != nullptr) {
     video_finish(out.video);
     out.frames.video = nullptr;
-    std::remove(out.video_sound.path.c_str());
-    forget_partial(out.video_sound.path);
+    remove_scratch(out.video_sound.out);
+    close_output(out.video_file);
   }
-  if (!out.wav.path.empty())
-    wav_finish(out.wav);
+  if (out.wav.out.file != nullptr)
+    wav_end(out.wav);
   if (out.stems_on)
     for (WavFile &stem : out.stems)
-      wav_finish(stem);
+      wav_end(stem);
+  commit_outputs();
 }
 
 void check_frames(int64_t run, const Stretch &s) {
@@ -130,6 +201,18 @@ void report(const Options &o, const char *show, const Stretch &s, const std::str
                extra.c_str());
 }
 
+// A run that writes nothing measures the rendering; its time is its result,
+// so it is printed even with --quiet.
+void report_speed(const char *show, const Stretch &s, std::chrono::steady_clock::duration took) {
+  const double seconds = std::chrono::duration<double>(took).count();
+  const int64_t frames = s.last_frame + 1;
+  const double show_seconds = static_cast<double>(frames) / s.fps;
+  std::printf("%s: %lld frames (%.2f s of show) rendered in %.3f s, %.1fx real time\n", show,
+              static_cast<long long>(frames), show_seconds, seconds,
+              seconds > 0 ? show_seconds / seconds : 0.0);
+  std::fflush(stdout);
+}
+
 void capture32(const Options &o, Outputs &out) {
   auto memory = std::make_unique<d32::WaveMemory>();
   d32::build_wave_memory(*memory);
@@ -142,13 +225,16 @@ void capture32(const Options &o, Outputs &out) {
   // After the last frame the sound runs on to the end mark, not past it.
   s.end_sample = std::min(sample_of_frame(s.last_frame + 1, o.fps), end_sample);
 
-  open_outputs(out, o, s, static_cast<int32_t>(MUSIC32_RATE), 16);
+  Targets targets = check_targets(o, s);
+  const uint32_t seed = o.seed_given ? o.seed : static_cast<uint32_t>(std::time(nullptr));
+  const std::string command = reproducing_command(o, seed);
+  open_outputs(out, targets, o, s, static_cast<int32_t>(MUSIC32_RATE), 16, command);
 
   if (wants_sound(o)) {
     auto music = std::make_unique<Music32>();
     Sound32Outputs sound;
     sound.mix[0] = o.wav_path.empty() ? nullptr : &out.wav;
-    sound.mix[1] = out.ffmpeg.empty() ? nullptr : &out.video_sound;
+    sound.mix[1] = targets.ffmpeg.empty() ? nullptr : &out.video_sound;
     sound.stems = out.stems_on ? out.stems : nullptr;
     sound.first_sample = s.first_sample;
     advance_music(*music, *memory, s.end_sample, &sound);
@@ -156,12 +242,12 @@ void capture32(const Options &o, Outputs &out) {
       fail(EXIT_RUNTIME, "the music ended at sample " + std::to_string(music->samples) +
                              " instead of " + std::to_string(s.end_sample));
   }
-  start_video(out, o, o.fps);
+  start_video(out, targets, o, s, command);
 
-  const uint32_t seed = o.seed_given ? o.seed : static_cast<uint32_t>(std::time(nullptr));
   // Pictures also when nothing is written at all: then the run is a speed test.
   const bool pictures = wants_pictures(out.frames) || !wants_sound(o);
   if (pictures) {
+    const auto started = std::chrono::steady_clock::now();
     auto run = std::make_unique<Run32>();
     start_run32(*run, seed, !o.no_smear);
     Plan32 plan;
@@ -173,6 +259,8 @@ void capture32(const Options &o, Outputs &out) {
     const int64_t run_frames = run_frames32(*run, *memory, plan, &out.frames, &progress);
     progress_finish(progress, run_frames);
     check_frames(run_frames, s);
+    if (!writes_anything(o))
+      report_speed("demo32", s, std::chrono::steady_clock::now() - started);
   }
   finish_outputs(out);
   report(o, "demo32", s, pictures ? ", seed " + std::to_string(seed) : "");
@@ -184,17 +272,20 @@ void capture8(const Options &o, Outputs &out) {
   s.first_sample = DEMO8_SAMPLES_PER_FRAME * s.first_frame;
   s.end_sample = DEMO8_SAMPLES_PER_FRAME * (s.last_frame + 1);
 
-  open_outputs(out, o, s, d8::MUSIC_RATE, 8);
+  Targets targets = check_targets(o, s);
+  const std::string command = reproducing_command(o, 0);
+  open_outputs(out, targets, o, s, d8::MUSIC_RATE, 8, command);
 
   if (wants_sound(o)) {
     WavFile *files[2] = {o.wav_path.empty() ? nullptr : &out.wav,
-                         out.ffmpeg.empty() ? nullptr : &out.video_sound};
+                         targets.ffmpeg.empty() ? nullptr : &out.video_sound};
     render_sound8(s.first_sample, s.end_sample, files);
   }
-  start_video(out, o, fps);
+  start_video(out, targets, o, s, command);
 
   const bool pictures = wants_pictures(out.frames) || !wants_sound(o);
   if (pictures) {
+    const auto started = std::chrono::steady_clock::now();
     auto run = std::make_unique<Run8>();
     start_run8(*run);
     Progress progress;
@@ -203,6 +294,8 @@ void capture8(const Options &o, Outputs &out) {
         run_frames8(*run, s.first_frame, s.last_frame, &out.frames, &progress);
     progress_finish(progress, run_frames);
     check_frames(run_frames, s);
+    if (!writes_anything(o))
+      report_speed("demo8", s, std::chrono::steady_clock::now() - started);
   }
   finish_outputs(out);
   report(o, "demo8", s, "");
@@ -218,8 +311,13 @@ void run_capture(const Options &o) {
     else
       capture8(o, *out);
   } catch (...) {
-    // ffmpeg must not keep the half-made video open while it is removed.
+    // ffmpeg must not keep writing while its file is removed, and open files
+    // cannot be removed everywhere.
     video_abandon(out->video);
+    close_quietly(out->wav.out);
+    close_quietly(out->video_sound.out);
+    for (WavFile &stem : out->stems)
+      close_quietly(stem.out);
     throw;
   }
 }

@@ -5,8 +5,8 @@
 
 namespace capture {
 
-// Throws CaptureError on any failure; partial files are the caller's to remove
-// (remove_partials).
+// Throws CaptureError on any failure, with ffmpeg ended and every file closed;
+// what the run had begun is the caller's to remove (discard_outputs).
 void run_capture(const Options &options);
 
 } // namespace capture

@@ -1,28 +1,43 @@
 #include "tools/capture/wav_writer.h"
 
-#include <cerrno>
 #include <cstring>
 
 #include "tools/capture/capture_error.h"
-#include "tools/capture/output_files.h"
+#include "tools/capture/version.h"
 
 namespace capture {
 
 namespace {
 
-void put16(uint8_t *p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
+void put16(std::vector<uint8_t> &b, uint32_t v) {
+  b.push_back(static_cast<uint8_t>(v));
+  b.push_back(static_cast<uint8_t>(v >> 8));
 }
 
-void put32(uint8_t *p, uint32_t v) {
-  put16(p, v & 0xFFFF);
-  put16(p + 2, v >> 16);
+void put32(std::vector<uint8_t> &b, uint32_t v) {
+  put16(b, v & 0xFFFF);
+  put16(b, v >> 16);
+}
+
+void put_tag(std::vector<uint8_t> &b, const char (&tag)[5]) {
+  for (int i = 0; i < 4; ++i)
+    b.push_back(static_cast<uint8_t>(tag[i]));
+}
+
+// An INFO text: zero-terminated, padded to an even size.
+void put_text(std::vector<uint8_t> &b, const char (&tag)[5], const std::string &text) {
+  put_tag(b, tag);
+  put32(b, static_cast<uint32_t>(text.size() + 1));
+  for (char c : text)
+    b.push_back(static_cast<uint8_t>(c));
+  b.push_back(0);
+  if ((text.size() + 1) & 1)
+    b.push_back(0);
 }
 
 void write_or_fail(WavFile &wav, const void *data, size_t size) {
-  if (std::fwrite(data, 1, size, wav.file) != size)
-    fail(EXIT_RUNTIME, "writing '" + wav.path + "' failed: " + std::strerror(errno));
+  if (std::fwrite(data, 1, size, wav.out.file) != size)
+    fail_io("writing", wav.out.name);
 }
 
 int64_t data_bytes(int32_t bits, int64_t samples) {
@@ -31,34 +46,44 @@ int64_t data_bytes(int32_t bits, int64_t samples) {
 
 } // namespace
 
-void wav_header(uint8_t (&h)[WAV_HEADER_BYTES], int32_t rate, int32_t bits, int64_t samples) {
+std::vector<uint8_t> wav_header(int32_t rate, int32_t bits, int64_t samples,
+                                const std::string &comment) {
+  std::vector<uint8_t> info;
+  put_tag(info, "INFO");
+  put_text(info, "ISFT", std::string("demo-capture ") + CAPTURE_VERSION);
+  put_text(info, "ICMT", comment);
+
   const uint32_t block = static_cast<uint32_t>(bits / 8);
-  const uint32_t data = static_cast<uint32_t>(data_bytes(bits, samples));
+  const auto data = static_cast<uint32_t>(data_bytes(bits, samples));
   const uint32_t pad = data & 1; // RIFF chunks are word aligned
-  std::memcpy(h + 0, "RIFF", 4);
-  put32(h + 4, 36 + data + pad);
-  std::memcpy(h + 8, "WAVE", 4);
-  std::memcpy(h + 12, "fmt ", 4);
-  put32(h + 16, 16);
-  put16(h + 20, 1); // PCM
-  put16(h + 22, 1); // mono
-  put32(h + 24, static_cast<uint32_t>(rate));
-  put32(h + 28, static_cast<uint32_t>(rate) * block);
-  put16(h + 32, block);
-  put16(h + 34, static_cast<uint32_t>(bits));
-  std::memcpy(h + 36, "data", 4);
-  put32(h + 40, data);
+  std::vector<uint8_t> h;
+  put_tag(h, "RIFF");
+  put32(h, static_cast<uint32_t>(4 + (8 + 16) + (8 + info.size()) + 8) + data + pad);
+  put_tag(h, "WAVE");
+  put_tag(h, "fmt ");
+  put32(h, 16);
+  put16(h, 1); // PCM
+  put16(h, 1); // mono
+  put32(h, static_cast<uint32_t>(rate));
+  put32(h, static_cast<uint32_t>(rate) * block);
+  put16(h, block);
+  put16(h, static_cast<uint32_t>(bits));
+  put_tag(h, "LIST");
+  put32(h, static_cast<uint32_t>(info.size()));
+  h.insert(h.end(), info.begin(), info.end());
+  put_tag(h, "data");
+  put32(h, data);
+  return h;
 }
 
-void wav_open(WavFile &wav, const std::string &path, int32_t rate, int32_t bits) {
-  wav = WavFile{};
-  wav.path = path;
+void wav_start(WavFile &wav, int32_t rate, int32_t bits, int64_t samples,
+               const std::string &comment) {
   wav.rate = rate;
   wav.bits = bits;
-  wav.file = open_partial(path, wav.partial);
-  uint8_t header[WAV_HEADER_BYTES];
-  wav_header(header, rate, bits, 0);
-  write_or_fail(wav, header, sizeof header);
+  wav.expected = samples;
+  wav.samples = 0;
+  const std::vector<uint8_t> header = wav_header(rate, bits, samples, comment);
+  write_or_fail(wav, header.data(), header.size());
 }
 
 void wav_append_s16(WavFile &wav, const int16_t *samples, int32_t count) {
@@ -67,8 +92,11 @@ void wav_append_s16(WavFile &wav, const int16_t *samples, int32_t count) {
   int32_t done = 0;
   while (done < count) {
     const int32_t n = count - done < 1024 ? count - done : 1024;
-    for (int32_t i = 0; i < n; ++i)
-      put16(bytes + 2 * i, static_cast<uint16_t>(samples[done + i]));
+    for (int32_t i = 0; i < n; ++i) {
+      const auto v = static_cast<uint16_t>(samples[done + i]);
+      bytes[2 * i] = static_cast<uint8_t>(v);
+      bytes[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+    }
     write_or_fail(wav, bytes, static_cast<size_t>(2 * n));
     done += n;
   }
@@ -80,18 +108,16 @@ void wav_append_u8(WavFile &wav, const uint8_t *samples, int32_t count) {
   wav.samples += count;
 }
 
-void wav_finish(WavFile &wav) {
+void wav_end(WavFile &wav) {
+  if (wav.samples != wav.expected)
+    fail(EXIT_RUNTIME, "'" + wav.out.name + "' got " + std::to_string(wav.samples) +
+                           " samples instead of the " + std::to_string(wav.expected) +
+                           " its header announces");
   if (data_bytes(wav.bits, wav.samples) & 1) {
     const uint8_t pad = 0;
     write_or_fail(wav, &pad, 1);
   }
-  uint8_t header[WAV_HEADER_BYTES];
-  wav_header(header, wav.rate, wav.bits, wav.samples);
-  if (std::fseek(wav.file, 0, SEEK_SET) != 0)
-    fail(EXIT_RUNTIME, "writing '" + wav.path + "' failed: " + std::strerror(errno));
-  write_or_fail(wav, header, sizeof header);
-  commit_partial(wav.file, wav.partial, wav.path);
-  wav.file = nullptr;
+  close_output(wav.out);
 }
 
 } // namespace capture

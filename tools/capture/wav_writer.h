@@ -1,31 +1,36 @@
 #pragma once
-// RIFF WAV files of PCM mono, written as the samples come and completed with
-// their sizes at the end.
+// RIFF WAV files of PCM mono. The sample count is known before the first
+// sample, so the header is final from the start and the file is written front
+// to back: it can go to a pipe or standard output as well as to a file.
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <vector>
+
+#include "tools/capture/output_files.h"
 
 namespace capture {
 
-constexpr int WAV_HEADER_BYTES = 44;
-
 struct WavFile {
-  std::string path;    // final name
-  std::string partial; // name while being written
-  FILE *file = nullptr;
+  OutputFile out; // opened by the caller
   int32_t rate = 0;
-  int32_t bits = 0;    // 16: signed little-endian, 8: unsigned
-  int64_t samples = 0; // written so far
+  int32_t bits = 0;     // 16: signed little-endian, 8: unsigned
+  int64_t expected = 0; // samples the header announces
+  int64_t samples = 0;  // written so far
 };
 
-// The 44-byte header of a mono PCM file holding `samples` samples.
-void wav_header(uint8_t (&header)[WAV_HEADER_BYTES], int32_t rate, int32_t bits, int64_t samples);
+// The header of a mono PCM file of `samples` samples: RIFF, "fmt ", a LIST
+// INFO chunk with the software (ISFT) and the comment (ICMT), then the
+// "data" chunk's own header. The samples follow it directly.
+std::vector<uint8_t> wav_header(int32_t rate, int32_t bits, int64_t samples,
+                                const std::string &comment);
 
-// Opens path (under its partial name) with a provisional header.
-void wav_open(WavFile &wav, const std::string &path, int32_t rate, int32_t bits);
+// Writes the header into wav.out, which the caller has opened.
+void wav_start(WavFile &wav, int32_t rate, int32_t bits, int64_t samples,
+               const std::string &comment);
 void wav_append_s16(WavFile &wav, const int16_t *samples, int32_t count);
 void wav_append_u8(WavFile &wav, const uint8_t *samples, int32_t count);
-// Writes the final sizes and renames the file to its real name.
-void wav_finish(WavFile &wav);
+// Checks the count against the header, adds the pad byte of an odd data
+// chunk and closes the file (its move into place waits for commit_outputs).
+void wav_end(WavFile &wav);
 
 } // namespace capture
