@@ -11,11 +11,11 @@
 # SHA-256 sums below. The build directory defaults to build-windows.
 #
 # The DLLs and the licence texts land in BUILD/sdl-KEY, where KEY hashes the
-# archives' sums, the build settings and the compiler, so a second run with
-# the same inputs builds nothing. That folder is the one line this script
-# prints on standard output; the build's log is BUILD/sdl-build.log. Runs on
-# the same build directory wait for each other, so one can be started early in
-# the background and a later one picks up its result.
+# archives' sums, the build settings, the toolchain file and the compiler, so
+# a second run with the same inputs builds nothing. That folder is the one line
+# this script prints on standard output; the build's log is BUILD/sdl-build.log.
+# Runs on the same build directory wait for each other, so one can be started
+# early in the background and a later one picks up its result.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -67,8 +67,9 @@ build=$(cd "$build" && pwd)
 exec 9>"$build/sdl.lock"
 flock 9
 
+toolchain=$PWD/cmake/mingw-i686.cmake
 key=$(printf '%s\n' "$SDL2_SHA256" "$SDL12_SHA256" "${SDL2_SETTINGS[@]}" "${SDL12_SETTINGS[@]}" \
-  "$("$CC" --version | head -n 1)" | sha256sum | cut -c 1-16)
+  "$("$CC" --version | head -n 1)" "$(sha256sum <"$toolchain")" | sha256sum | cut -c 1-16)
 out=$build/sdl-$key
 if [ -f "$out/SDL.dll" ] && [ -f "$out/SDL2.dll" ]; then
   echo "$out"
@@ -84,7 +85,6 @@ log=$build/sdl-build.log
 work=$build/sdl-work
 rm -rf "$work" "$out"
 mkdir -p "$work"
-toolchain=$PWD/cmake/mingw-i686.cmake
 started=$SECONDS
 echo "build-windows-sdl: building SDL2.dll and SDL.dll (several minutes; log in $log)" >&2
 if ! {
