@@ -39,7 +39,7 @@ enter_workdir
 zip=$win/dist/zyrkon-malvestra-2-win32.zip
 "$source_dir/tools/package-windows.sh" --build "$win" --output "$zip" >package.log 2>&1 ||
   { tail -n 30 package.log; fail "tools/package-windows.sh failed"; }
-grep -h 'built in' package.log
+grep -h -E 'built in|KiB' package.log
 python3 "$helpers/pe_check.py" "$source_dir/cmake/windows/sdl.def" "$zip" || fail "package checks"
 python3 -m zipfile -e "$zip" . || fail "cannot unpack $zip"
 pkg=$WORK/zyrkon-malvestra-2-win32
