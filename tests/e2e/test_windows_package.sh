@@ -14,7 +14,8 @@
 #   stderr.txt beside the program and the show runs on until Escape, status 0.
 # The SDL source archives come from DEMO_SDL_SOURCES (README.md, Windows
 # build). Without them the test fails; DEMO_SDL_SOURCES=none skips it.
-# DEMO_WINDOWS_SHOTS=DIR keeps a screenshot of each window there.
+# DEMO_WINDOWS_SHOTS=DIR keeps a screenshot of each window there, and the
+# vintage.bmp.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/windows/wine.sh"
 
@@ -126,6 +127,7 @@ assert d[:2] == b"BM", "not a bitmap"
 width, height = struct.unpack_from("<ii", d, 18)
 assert (width, abs(height)) == (320, 240), f"{width}x{height}"
 PY
+[ -n "${DEMO_WINDOWS_SHOTS:-}" ] && cp vintage.bmp "$DEMO_WINDOWS_SHOTS/demo32-vintage.bmp"
 python3 "$helpers/audio_match.py" compare windows32.raw mix32.wav "$MUSIC_SECONDS" ||
   fail "demo32.exe's music differs from the offline renderer's mix"
 
