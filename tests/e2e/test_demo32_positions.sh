@@ -1,22 +1,28 @@
 #!/usr/bin/env bash
 # demo32 -window -nosound -debug: Backspace steps through all 29 song positions,
 # and each screenshot shows the kind of picture its scene draws.
+# The probe library holds the silent song clock (its timer callback never runs),
+# so the song position is exactly the number of Backspaces the program has
+# received, each from the first row of its pattern. Every screenshot is taken
+# once FRAMES frames of its position have been shown: the scene has replaced
+# what the previous one left behind.
 # With DEMO32_SHOTS=DIR the screenshots are kept there.
 . "$(dirname "$0")/lib.sh"
+FRAMES=30
 start_xvfb
 enter_workdir
 shots=${DEMO32_SHOTS:-$WORK/shots}
 mkdir -p "$shots"
-start_app "$DEMO32" -window -nosound -debug
+SHOW_PROBE_CLOCK_CALLS=0 start_app "$DEMO32" -window -nosound -debug
 focus_window "zyrkon malvestra 2"
-sleep 1.5
 for p in $(seq 0 28); do
-  sleep 0.8
+  [ "$p" -eq 0 ] || key BackSpace
+  wait_frames "$FRAMES" backspace "$p" || fail "demo32 ended at position $p"
   import -window "$WINDOW_ID" "$shots/pos_$(printf %02d "$p").png" || fail "screenshot $p"
-  key BackSpace
 done
+[ "$(probe_value timer_calls)" -eq 0 ] || fail "the song clock was not held"
 key Escape
-wait_app 20
+wait_app
 [ "$APP_STATUS" -eq 0 ] || fail "exit status $APP_STATUS"
 
 for f in "$shots"/pos_*.png; do
