@@ -1,10 +1,10 @@
 #pragma once
-// For the preloaded test libraries: who made a call. An allocation counts as
-// the program's when its caller is the program's executable; a present counts
+// For the preloaded test libraries: who made a call, told by the code its
+// return address lies in. An allocation counts as the program's when its
+// caller is the program's executable; a present or a clock reading counts
 // unless SDL made it itself (SDL_Flip and SDL_SetPalette present through
 // SDL_UpdateRect), so that several of these libraries can be stacked.
 #include <dlfcn.h>
-#include <elf.h>
 #include <link.h>
 #include <sys/auxv.h>
 
@@ -18,42 +18,48 @@ struct Range {
   uintptr_t end = 0;
 };
 
-// The executable's code segments, from its program headers.
+// The code segments of the loaded object that contains `address`.
+inline Range code_of(const void *address) {
+  struct Search {
+    uintptr_t address;
+    Range code;
+  } search{reinterpret_cast<uintptr_t>(address), {}};
+  dl_iterate_phdr(
+      [](dl_phdr_info *info, size_t, void *data) {
+        auto &s = *static_cast<Search *>(data);
+        bool contains = false;
+        Range code{UINTPTR_MAX, 0};
+        for (int i = 0; i < info->dlpi_phnum; ++i) {
+          const ElfW(Phdr) &h = info->dlpi_phdr[i];
+          if (h.p_type != PT_LOAD)
+            continue;
+          const uintptr_t begin = info->dlpi_addr + h.p_vaddr, end = begin + h.p_memsz;
+          contains = contains || (s.address >= begin && s.address < end);
+          if ((h.p_flags & PF_X) != 0) {
+            code.begin = std::min(code.begin, begin);
+            code.end = std::max(code.end, end);
+          }
+        }
+        if (contains)
+          s.code = code;
+        return contains ? 1 : 0;
+      },
+      &search);
+  return search.code;
+}
+
 inline Range program_code() {
-  const auto *headers = reinterpret_cast<const ElfW(Phdr) *>(getauxval(AT_PHDR));
-  const size_t count = getauxval(AT_PHNUM);
-  Range range;
-  if (headers == nullptr)
-    return range;
-  uintptr_t bias = 0;
-  for (size_t i = 0; i < count; ++i)
-    if (headers[i].p_type == PT_PHDR)
-      bias = reinterpret_cast<uintptr_t>(headers) - headers[i].p_vaddr;
-  uintptr_t begin = UINTPTR_MAX, end = 0;
-  for (size_t i = 0; i < count; ++i) {
-    const ElfW(Phdr) &h = headers[i];
-    if (h.p_type != PT_LOAD || (h.p_flags & PF_X) == 0)
-      continue;
-    begin = std::min<uintptr_t>(begin, bias + h.p_vaddr);
-    end = std::max<uintptr_t>(end, bias + h.p_vaddr + h.p_memsz);
-  }
-  if (begin < end)
-    range = {begin, end};
-  return range;
+  return code_of(reinterpret_cast<const void *>(getauxval(AT_ENTRY)));
+}
+
+// SDL: the library that defines SDL_Init, which none of these libraries wraps.
+inline Range sdl_code() {
+  return code_of(dlsym(RTLD_DEFAULT, "SDL_Init"));
 }
 
 inline bool in(const Range &range, const void *return_address) {
   const auto a = reinterpret_cast<uintptr_t>(return_address);
   return a >= range.begin && a < range.end;
-}
-
-// Whether the call returns into SDL itself: the library that defines
-// SDL_Init, which none of the preloaded libraries wraps.
-inline bool inside_sdl(const void *return_address) {
-  static const void *sdl_init = dlsym(RTLD_DEFAULT, "SDL_Init");
-  Dl_info of_sdl, of_caller;
-  return sdl_init != nullptr && dladdr(sdl_init, &of_sdl) != 0 &&
-         dladdr(return_address, &of_caller) != 0 && of_sdl.dli_fbase == of_caller.dli_fbase;
 }
 
 } // namespace caller

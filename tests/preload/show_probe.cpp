@@ -4,13 +4,15 @@
 // line to the file named by SHOW_PROBE_FILE:
 //
 //   frame=N keydown=K keyup=U backspace=B escape=E quit=Q
-//     audio_calls=C audio_bytes=A timer_calls=T ;
+//     audio_calls=C audio_bytes=A timer_calls=T first_ticks=F ticks=S ;
 //
 // N counts presented frames from 0. K, U, B, E and Q count the events SDL has
 // handed to the program through SDL_PollEvent before that frame was presented
 // (B and E: key presses of Backspace and Escape; Q: quit requests). C and A
 // count the runs of the program's audio callback and the bytes it filled, T the
-// runs of its timer callback. So "a frame drawn after the third Backspace
+// runs of its timer callback. F and S are the first and the latest reading of
+// SDL_GetTicks the program made (-1 before any), so a frame's S is the clock
+// reading its pacing went by. So "a frame drawn after the third Backspace
 // reached the program" is the first line with backspace=3, and "2 s of demo32's
 // music rendered" a line with audio_bytes >= 176400. A line is complete once
 // it ends in ';'. Another preloaded library that exports
@@ -40,6 +42,7 @@ using CallbackFn = void (*)(void *, Uint8 *, int);
 std::atomic<long> frames{0};
 std::atomic<long> keydowns{0}, keyups{0}, backspaces{0}, escapes{0}, quits{0};
 std::atomic<long> audio_calls{0}, audio_bytes{0}, timer_calls{0};
+std::atomic<long> first_ticks{-1}, last_ticks{-1};
 
 long clock_call_limit() {
   static const long limit = [] {
@@ -75,18 +78,25 @@ void append_frame_line() {
   const int length = std::snprintf(
       line, sizeof line,
       "frame=%ld keydown=%ld keyup=%ld backspace=%ld escape=%ld quit=%ld audio_calls=%ld "
-      "audio_bytes=%ld timer_calls=%ld ;\n",
+      "audio_bytes=%ld timer_calls=%ld first_ticks=%ld ticks=%ld ;\n",
       n, keydowns.load(), keyups.load(), backspaces.load(), escapes.load(), quits.load(),
-      audio_calls.load(), audio_bytes.load(), timer_calls.load());
+      audio_calls.load(), audio_bytes.load(), timer_calls.load(), first_ticks.load(),
+      last_ticks.load());
   // One write per line: a reader sees whole lines or a tail without its ';'.
   if (length > 0 && write(fd, line, static_cast<size_t>(length)) < 0)
     fd = -1;
 }
 
-// SDL presents through its own public functions too; those are no frames.
+// SDL presents and reads its clock through its own public functions too;
+// those calls are not the program's.
+bool from_sdl(const void *return_address) {
+  static const caller::Range sdl = caller::sdl_code();
+  return caller::in(sdl, return_address);
+}
+
 template <typename Fn> void present(const void *return_address, Fn &&call) {
   call();
-  if (!caller::inside_sdl(return_address))
+  if (!from_sdl(return_address))
     append_frame_line();
 }
 
@@ -130,7 +140,7 @@ Uint32 probed_timer(Uint32 interval, void *param) {
 extern "C" int SDL_PollEvent(SDL_Event *event) {
   static const auto real = next_definition<int (*)(SDL_Event *)>("SDL_PollEvent");
   const int result = real(event);
-  if (result == 1 && event != nullptr) {
+  if (result == 1 && event != nullptr && !from_sdl(__builtin_return_address(0))) {
     if (event->type == SDL_KEYDOWN) {
       keydowns.fetch_add(1);
       if (event->key.keysym.sym == SDLK_BACKSPACE)
@@ -163,6 +173,17 @@ extern "C" int SDL_Flip(SDL_Surface *screen) {
   int result = 0;
   present(__builtin_return_address(0), [&] { result = real(screen); });
   return result;
+}
+
+extern "C" Uint32 SDL_GetTicks() {
+  static const auto real = next_definition<Uint32 (*)()>("SDL_GetTicks");
+  const Uint32 now = real();
+  if (!from_sdl(__builtin_return_address(0))) {
+    long unset = -1;
+    first_ticks.compare_exchange_strong(unset, now);
+    last_ticks.store(now);
+  }
+  return now;
 }
 
 extern "C" int SDL_OpenAudio(SDL_AudioSpec *desired, SDL_AudioSpec *obtained) {
