@@ -79,14 +79,19 @@ enter_workdir() {
 # preloaded in front of any LD_PRELOAD the caller sets, and reports every
 # frame it presents to $PROBE_LOG (emptied here), which the waits below read.
 # SHOW_PROBE_CLOCK_CALLS=N in the environment holds demo32's song clock after
-# N runs of its audio or timer callback.
+# N runs of its audio or timer callback. APP_PROBE=0 starts the program without
+# the probe (a program that is not one of ours, such as Wine).
 start_app() {
-  PROBE_LIB=${BUILD_DIR:?}/preload/show_probe.so
-  [ -f "$PROBE_LIB" ] || fail "missing $PROBE_LIB (target preload_show_probe)"
   PROBE_LOG=${WORK:-$PWD}/probe.log
   : >"$PROBE_LOG"
-  LD_PRELOAD="$PROBE_LIB${LD_PRELOAD:+ $LD_PRELOAD}" SHOW_PROBE_FILE=$PROBE_LOG \
+  if [ "${APP_PROBE:-1}" = 0 ]; then
     "$@" >out.txt 2>err.txt &
+  else
+    PROBE_LIB=${BUILD_DIR:?}/preload/show_probe.so
+    [ -f "$PROBE_LIB" ] || fail "missing $PROBE_LIB (target preload_show_probe)"
+    LD_PRELOAD="$PROBE_LIB${LD_PRELOAD:+ $LD_PRELOAD}" SHOW_PROBE_FILE=$PROBE_LOG \
+      "$@" >out.txt 2>err.txt &
+  fi
   APP_PID=$!
 }
 

@@ -22,6 +22,8 @@ find_window() {  # class
 # Runs the program with the preload until Escape; leaves its output in case.*
 # The show must go on without sound: for demo32 that means frames drawn after
 # its silent clock has ticked a few times (demo8's clock is its frame count).
+# With PLAYED_BYTES set, the program's audio callback must first have filled
+# that many bytes.
 run_case() {  # case preload field program args...
   local case=$1 preload=$2 field=$3
   shift 3
@@ -33,6 +35,9 @@ run_case() {  # case preload field program args...
     wait_frames 3 timer_calls 10 || fail "$case: the show stopped by itself: $(cat out.txt err.txt)"
   else
     wait_frames 10 || fail "$case: the show stopped by itself: $(cat out.txt err.txt)"
+  fi
+  if [ -n "${PLAYED_BYTES:-}" ]; then
+    wait_frames 1 audio_bytes "$PLAYED_BYTES" || fail "$case: ended before its music played"
   fi
   key Escape
   wait_app
@@ -113,7 +118,8 @@ run_case d8_format "$ODD_FORMAT" format "$DEMO8" w
 check8 d8_format "$(printf 'Ei saa \xe4\xe4nt\xe4 silleen ku haluis, etp\xe4 kuule musaa')"
 silent d8_format disk.raw
 # The channel count is not compared: the music plays.
-run_case d8_channels "$ODD_FORMAT" channels "$DEMO8" w
+# One second of its 8-bit mono music first.
+PLAYED_BYTES=22050 run_case d8_channels "$ODD_FORMAT" channels "$DEMO8" w
 check8 d8_channels ""
 [ -s disk.raw ] || fail "d8_channels: no sound was played"
 [ "$(od -An -v -tx1 disk.raw | tr -s ' \n' '\n\n' | sort -u | wc -l)" -gt 50 ] ||
