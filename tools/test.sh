@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite
-# (unit tests and end-to-end tests of the real programs under Xvfb), then the
+# (unit tests and end-to-end tests of the real programs under Xvfb) with both
+# cores kept busy by CPU hogs that it starts and stops itself, then the
 # sanitizer stages:
 #   asan  AddressSanitizer + UndefinedBehaviorSanitizer (no recovery): every
 #         unit test, and both whole shows rendered offline by demo-capture;
 #   tsan  ThreadSanitizer: the real threaded programs under Xvfb (demo32 on
 #         the timer clock and on the audio clock, demo8 with its music).
 # Every stage runs even when an earlier one failed; the summary at the end
-# says which failed, and the exit status is non-zero if any did.
+# says which failed and how long each took, and the exit status is non-zero if
+# any did.
 # Build directories: build, build-asan and build-tsan (override with
 # DEMO_BUILD_DIR, DEMO_ASAN_DIR, DEMO_TSAN_DIR). DEMO_STAGES=main limits the
-# run to the first stage.
+# run to the build and the tests under load. DEMO_HOGS sets the number of CPU
+# hogs (default 2, one per core; 0 runs the tests on an idle machine).
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 BUILD=${DEMO_BUILD_DIR:-build}
 ASAN=${DEMO_ASAN_DIR:-build-asan}
 TSAN=${DEMO_TSAN_DIR:-build-tsan}
 STAGES=${DEMO_STAGES:-main asan tsan}
+HOGS=${DEMO_HOGS:-2}
 
 # --windows: the MinGW cross compiler and Wine, for the Windows build's tests.
 tools/setup.sh --windows || exit 1
@@ -30,8 +34,37 @@ fi
 
 # Every ctest summary is collected so the last line can total them.
 ctest_log=$(mktemp)
-trap 'rm -f "$ctest_log"' EXIT
+hog_pids=()
+trap 'rm -f "$ctest_log"; [ ${#hog_pids[@]} -eq 0 ] || kill "${hog_pids[@]}" 2>/dev/null' EXIT
 run_ctest() { ctest "$@" | tee -a "$ctest_log"; }
+
+# Runs the command with HOGS busy loops beside it, one per core by default,
+# so that the suite's verdict cannot lean on an idle machine. Fails if a hog
+# did not last the whole run (the load would not have been there).
+with_cpu_hogs() {
+  local status pid cpu ticks report=() t0=$SECONDS i
+  for ((i = 0; i < HOGS; i++)); do
+    sh -c 'while :; do :; done' &
+    hog_pids+=($!)
+  done
+  "$@"
+  status=$?
+  ticks=$(getconf CLK_TCK)
+  for pid in "${hog_pids[@]}"; do
+    # utime + stime of the hog, fields 14 and 15 of its stat line.
+    cpu=$(awk -v t="$ticks" '{ print int(($14 + $15) / t) }' "/proc/$pid/stat" 2>/dev/null)
+    if [ -z "$cpu" ]; then
+      echo "a CPU hog ended early: the tests did not run under load" >&2
+      status=1
+    fi
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    report+=("${cpu:-?} s")
+  done
+  hog_pids=()
+  [ "$HOGS" -eq 0 ] || echo "CPU hogs: $HOGS, CPU time ${report[*]} over $((SECONDS - t0)) s"
+  return "$status"
+}
 
 results=()
 failed=0
@@ -45,26 +78,29 @@ stage() {  # name command...
   else
     results+=("FAIL  $name ($((SECONDS - t0)) s)")
     failed=1
+    return 1
   fi
 }
 
 # SDL for the Windows package takes minutes to build, so it starts beside the
 # Linux build; the package test waits for it (the build script's lock) and
-# finds it cached.
+# finds it cached. The script waits for it before it ends.
 windows_sdl_prebuild() {
   [ -n "${DEMO_SDL_SOURCES:-}" ] && [ "$DEMO_SDL_SOURCES" != none ] || return 0
   mkdir -p "$BUILD/windows" &&
     tools/build-windows-sdl.sh "$BUILD/windows" >/dev/null 2>"$BUILD/windows/sdl-prebuild.log" &
 }
 
-main_stage() {
+build_stage() {
   windows_sdl_prebuild
-  cmake -S . -B "$BUILD" -DDEMO_WERROR=ON >/dev/null &&
-    cmake --build "$BUILD" -j2 &&
-    run_ctest --test-dir "$BUILD" --output-on-failure -j2
-  local status=$?
-  wait
-  return $status
+  cmake -S . -B "$BUILD" -DDEMO_WERROR=ON >/dev/null && cmake --build "$BUILD" -j2
+}
+
+# Every unit and end-to-end test, once, with the cores busy: a test that
+# passes here does not depend on an idle machine, so no unloaded run is needed.
+# The whole-show renders run in the asan stage, under the sanitizers.
+loaded_stage() {
+  with_cpu_hogs run_ctest --test-dir "$BUILD" --output-on-failure -j2 -E '^e2e_test_whole_capture_long$'
 }
 
 # Reports stop the program at once and make the test fail.
@@ -80,18 +116,22 @@ asan_stage() {
 
 tsan_stage() {
   cmake -S . -B "$TSAN" -DDEMO_WERROR=ON -DDEMO_TSAN=ON -DDEMO_BENCH=OFF >/dev/null &&
-    cmake --build "$TSAN" -j2 --target demo32 demo8 preload_tsan_audio_handoff &&
+    cmake --build "$TSAN" -j2 --target demo32 demo8 preload_tsan_audio_handoff preload_show_probe &&
     run_ctest --test-dir "$TSAN" --output-on-failure -R '^e2e_test_tsan_'
 }
 
 for s in $STAGES; do
   case $s in
-  main) stage "build and test ($BUILD)" main_stage ;;
+  main)
+    stage "build ($BUILD)" build_stage &&
+      stage "unit and end-to-end tests, $HOGS CPU hogs beside them ($BUILD)" loaded_stage
+    ;;
   asan) stage "AddressSanitizer + UndefinedBehaviorSanitizer ($ASAN)" asan_stage ;;
   tsan) stage "ThreadSanitizer ($TSAN)" tsan_stage ;;
   *) echo "unknown stage '$s'" >&2; exit 2 ;;
   esac
 done
+wait # the Windows SDL build, if the tests did not need it
 
 echo
 echo "=== summary ($((SECONDS - started)) s)"

@@ -127,7 +127,8 @@ std::vector<Frame> awkward_frames() {
     // Black with a few random dots, and white with a few black ones.
     Frame dark(d32::SCREEN_PIXELS, 0), light(d32::SCREEN_PIXELS, 0x00FFFFFFu);
     for (int k = 0; k < 50; ++k) {
-      dark[rng() % d32::SCREEN_PIXELS] = rng();
+      const uint32_t at = rng() % d32::SCREEN_PIXELS;
+      dark[at] = rng();
       light[rng() % d32::SCREEN_PIXELS] = 0;
     }
     frames.push_back(dark);

@@ -1,6 +1,15 @@
 # Helpers for the end-to-end tests: a private X server, the programs under it,
-# keys sent with xdotool. Sourced by the test_*.sh scripts.
+# keys sent with xdotool, and waits for what the programs have done. Sourced
+# by the test_*.sh scripts.
+#
+# No test waits for time to pass. Every wait is for an event - a window, a
+# frame the program presented after a key reached it, a file, the program's
+# end - and is bounded only by a hang guard far above what any machine needs.
 set -u
+
+# Seconds after which a wait counts as a hang. It turns a hang into a failure
+# and never decides a verdict otherwise; E2E_HANG_GUARD overrides it.
+HANG_GUARD=${E2E_HANG_GUARD:-300}
 
 fail() {
   echo "FAIL: $*" >&2
@@ -9,13 +18,17 @@ fail() {
   exit 1
 }
 
-# Polls the command until it succeeds; the limit only turns a hang into a
-# failure.
+# Polls the command until it succeeds. Returns 1 if the program started by
+# start_app ends first; fails the test if the hang guard runs out.
 wait_until() {  # description command...
   local what=$1 started=$SECONDS
   shift
   until "$@"; do
-    [ $((SECONDS - started)) -lt 60 ] || fail "hang: no $what after 60 s"
+    if [ -n "${APP_PID:-}" ] && ! kill -0 "$APP_PID" 2>/dev/null; then
+      "$@" && return 0  # it may have happened just before the end
+      return 1
+    fi
+    [ $((SECONDS - started)) -lt "$HANG_GUARD" ] || fail "hang: no $what after $HANG_GUARD s"
     sleep 0.05
   done
 }
@@ -40,12 +53,8 @@ start_xvfb() {
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$XVFB_DIR/display" 2>"$XVFB_DIR/log" &
   XVFB_PID=$!
   trap 'stop_xvfb' EXIT
-  local i
-  for i in $(seq 1 200); do
-    [ -s "$XVFB_DIR/display" ] && break
-    kill -0 "$XVFB_PID" 2>/dev/null || break
-    sleep 0.05
-  done
+  xvfb_ready() { [ -s "$XVFB_DIR/display" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; }
+  wait_until "display from Xvfb" xvfb_ready
   [ -s "$XVFB_DIR/display" ] || fail "Xvfb did not start: $(cat "$XVFB_DIR/log")"
   export DISPLAY=":$(tr -d '\n' <"$XVFB_DIR/display")"
 }
@@ -66,26 +75,83 @@ enter_workdir() {
 }
 
 # Starts a program in the background; stdout/stderr go to out.txt/err.txt.
+# The program runs with the probe library (tests/preload/show_probe.cpp)
+# preloaded in front of any LD_PRELOAD the caller sets, and reports every
+# frame it presents to $PROBE_LOG (emptied here), which the waits below read.
+# SHOW_PROBE_CLOCK_CALLS=N in the environment holds demo32's song clock after
+# N runs of its audio or timer callback. APP_PROBE=0 starts the program without
+# the probe (a program that is not one of ours, such as Wine).
 start_app() {
-  "$@" >out.txt 2>err.txt &
+  PROBE_LOG=${WORK:-$PWD}/probe.log
+  : >"$PROBE_LOG"
+  if [ "${APP_PROBE:-1}" = 0 ]; then
+    "$@" >out.txt 2>err.txt &
+  else
+    PROBE_LIB=${BUILD_DIR:?}/preload/show_probe.so
+    [ -f "$PROBE_LIB" ] || fail "missing $PROBE_LIB (target preload_show_probe)"
+    LD_PRELOAD="$PROBE_LIB${LD_PRELOAD:+ $LD_PRELOAD}" SHOW_PROBE_FILE=$PROBE_LOG \
+      "$@" >out.txt 2>err.txt &
+  fi
   APP_PID=$!
+}
+
+# The probe's complete lines, one per presented frame.
+probe_lines() { grep -a ' ;$' "$PROBE_LOG" 2>/dev/null; }
+
+# The number of frames presented; with FIELD MIN, of those presented once the
+# probe's counter FIELD (backspace, escape, quit, keydown, keyup, audio_calls,
+# audio_bytes, timer_calls) had reached MIN.
+frames_presented() {  # [field min]
+  probe_lines | awk -v f="${1:-frame}" -v m="${2:-0}" '
+    { for (i = 1; i <= NF; i++)
+        if (index($i, f "=") == 1) { if (substr($i, length(f) + 2) + 0 >= m) n++; break } }
+    END { print n + 0 }'
+}
+
+# The counter FIELD of the last presented frame (0 before the first).
+probe_value() {  # field
+  probe_lines | tail -n 1 | awk -v f="$1" '
+    { for (i = 1; i <= NF; i++) if (index($i, f "=") == 1) v = substr($i, length(f) + 2) + 0 }
+    END { print v + 0 }'
+}
+
+frames_reached() { [ "$(frames_presented "${2:-frame}" "${3:-0}")" -ge "$1" ]; }
+
+# Waits until the program has presented COUNT frames, or with FIELD MIN,
+# COUNT frames after FIELD reached MIN: "wait_frames 2 backspace 3" returns
+# once two frames were drawn after the third Backspace reached the program.
+# Returns 1 if the program ended first.
+wait_frames() {  # count [field min]
+  wait_until "$1 frames${2:+ with $2 >= $3}" frames_reached "$@"
+}
+
+# Checks the report of the own_heap library (tests/preload/own_heap.cpp,
+# preloaded with OWN_HEAP_FILE set): at no frame did the program's own code
+# hold more heap memory than at the first. Sets HEAP_FRAMES and
+# HEAP_ALLOCATIONS (frames seen, allocations by the program's code).
+expect_flat_heap() {  # report-file
+  [ -s "$1" ] || fail "no heap report in $1 (own_heap.so preloaded, OWN_HEAP_FILE set?)"
+  local first most
+  read -r HEAP_FRAMES HEAP_ALLOCATIONS first most < <(sed -E \
+    's/^frames=([0-9]+) allocations=([0-9]+) live_at_first_frame=([0-9]+) most_live_at_a_frame=([0-9]+).*/\1 \2 \3 \4/' "$1")
+  [ -n "$most" ] || fail "unreadable heap report: $(cat "$1")"
+  [ "$most" -le "$first" ] || fail "the program's own heap grew during the show: $(cat "$1")"
+  echo "heap of the program's own code: $(cat "$1")"
 }
 
 # Waits for a window whose title matches (or, given xdotool search options such
 # as --class NAME, the window they find) and gives it the keyboard focus.
+window_found() {
+  WINDOW_ID=$(xdotool search "$@" 2>/dev/null | head -n 1)
+  [ -n "$WINDOW_ID" ]
+}
 focus_window() {
-  local i wid="" title=$*
+  local title=$*
   local search=(--name "$1")
   [ "${1#--}" != "$1" ] && search=("$@")
-  for i in $(seq 1 200); do
-    wid=$(xdotool search "${search[@]}" 2>/dev/null | head -n 1)
-    [ -n "$wid" ] && break
-    kill -0 "$APP_PID" 2>/dev/null || fail "program ended before its window appeared: $(cat out.txt err.txt)"
-    sleep 0.05
-  done
-  [ -n "$wid" ] || fail "no window titled '$title'"
-  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
-  WINDOW_ID=$wid
+  wait_until "window '$title'" window_found "${search[@]}" ||
+    fail "program ended before its window appeared: $(cat out.txt err.txt)"
+  xdotool windowfocus --sync "$WINDOW_ID" 2>/dev/null || xdotool windowfocus "$WINDOW_ID"
 }
 
 key() { xdotool key --delay 30 "$@"; }
@@ -93,19 +159,14 @@ key() { xdotool key --delay 30 "$@"; }
 # The program in the background is still running.
 app_running() { kill -0 "$APP_PID" 2>/dev/null; }
 
-# Waits up to $1 seconds for the program to end; sets APP_STATUS.
-wait_app() {
-  local limit=$1 i
-  for i in $(seq 1 $((limit * 20))); do
-    if ! kill -0 "$APP_PID" 2>/dev/null; then
-      wait "$APP_PID"
-      APP_STATUS=$?
-      APP_PID=""
-      return 0
-    fi
-    sleep 0.05
-  done
-  fail "program still running after $limit s"
+# Waits for the program to end; sets APP_STATUS. The optional limit in seconds
+# is a hang guard like HANG_GUARD.
+app_ended() { ! app_running; }
+wait_app() {  # [limit]
+  HANG_GUARD=${1:-$HANG_GUARD} wait_until "end of the program" app_ended
+  wait "$APP_PID"
+  APP_STATUS=$?
+  APP_PID=""
 }
 
 # Saves the whole X screen as a PNG.

@@ -10,9 +10,11 @@ enter_workdir
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/stream.raw"
 start_app "$DEMO32" -window
 focus_window "zyrkon malvestra 2"
-sleep 4
+# Two seconds of music (44,100 16-bit samples a second) from the program's
+# callback; the comparison below needs more than one to have reached the file.
+wait_frames 1 audio_bytes $((2 * 44100 * 2)) || fail "demo32 ended before two seconds of music"
 key Escape
-wait_app 20
+wait_app
 [ "$APP_STATUS" -eq 0 ] || fail "exit status $APP_STATUS: $(cat err.txt)"
 grep -qx 'wag: 14.989903' out.txt || fail "no wag line: $(cat out.txt)"
 grep -q 'emm' err.txt && fail "audio failure reported: $(cat err.txt)"

@@ -5,9 +5,9 @@ start_xvfb
 enter_workdir
 start_app "$DEMO32" -window -nosound
 focus_window "zyrkon malvestra 2"
-sleep 1.5
+wait_frames 3 || fail "demo32 ended before it showed three frames"
 key Escape
-wait_app 20
+wait_app
 [ "$APP_STATUS" -eq 0 ] || fail "exit status $APP_STATUS: $(cat err.txt)"
 
 # Console: the flags line of a windowed surface (non-negative number), then the lock remark.

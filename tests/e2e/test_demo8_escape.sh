@@ -7,14 +7,12 @@ enter_workdir
 export SDL_AUDIODRIVER=dummy
 start_app "$DEMO8" w
 focus_window --class demo8
-sleep 2
-app_running || fail "demo8 ended before Escape"
+wait_frames 3 || fail "demo8 ended before Escape"
 
 xdotool keydown Escape
-sleep 1
-app_running || fail "demo8 ended on the key press, not the release"
+wait_frames 3 escape 1 || fail "demo8 ended on the key press, not the release"
 xdotool keyup Escape
-wait_app 10
+wait_app
 [ "$APP_STATUS" -eq 0 ] || fail "exit status $APP_STATUS, expected 0"
 
 printf 'Kurppana tykk\xe4\xe4 kebabista. Niin min\xe4kin.\n' >expected_last

@@ -13,7 +13,7 @@ trap 'rm -rf "$WORK"' EXIT
 run() {  # name program args...
   local name=$1
   shift
-  LD_PRELOAD=$PRELOAD SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 30 "$@" \
+  LD_PRELOAD=$PRELOAD SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout "$HANG_GUARD" "$@" \
     >"$name.out" 2>"$name.err"
   echo $? >"$name.status"
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # ThreadSanitizer over the real threaded programs (a build with -DDEMO_TSAN=ON;
 # skipped for any other build): demo32 on the timer clock (-nosound), demo32
-# on the audio clock and demo8 with its audio thread, each for several seconds
-# under Xvfb, ended with Escape. Any report ends the program with status 66.
+# on the audio clock and demo8 with its audio thread, each until its clock
+# thread has done about six seconds of work, under Xvfb, ended with Escape.
+# Any report ends the program with status 66.
 . "$(dirname "$0")/lib.sh"
 if ! ldd "$DEMO32" 2>/dev/null | grep -q libtsan || ! ldd "$DEMO8" 2>/dev/null | grep -q libtsan; then
   echo "SKIP: the programs are not built with ThreadSanitizer (-DDEMO_TSAN=ON)"
@@ -10,7 +11,6 @@ if ! ldd "$DEMO32" 2>/dev/null | grep -q libtsan || ! ldd "$DEMO8" 2>/dev/null |
 fi
 HANDOFF=${BUILD_DIR:?}/preload/tsan_audio_handoff.so
 [ -f "$HANDOFF" ] || fail "missing $HANDOFF (target preload_tsan_audio_handoff)"
-SECONDS_EACH=${TSAN_SECONDS:-6}
 start_xvfb
 enter_workdir
 
@@ -31,24 +31,26 @@ NORAND=()
 setarch "$(uname -m)" -R true 2>/dev/null && NORAND=(setarch "$(uname -m)" -R)
 
 # BACKSPACES (debug mode) make the main thread rewrite the show clock while
-# the clock's own thread advances it.
+# the clock's own thread advances it. The run goes on until the probe counter
+# WORK_FIELD (the clock thread's work) has reached WORK_MIN and the main
+# thread has drawn frames after that.
 run_threads() {  # name window-search... -- program args...
-  local name=$1
+  local name=$1 k
   shift
   local search=()
   while [ "$1" != "--" ]; do search+=("$1"); shift; done
   shift
-  start_app env LD_PRELOAD="$HANDOFF" "${NORAND[@]}" "$@"
+  LD_PRELOAD=$HANDOFF start_app "${NORAND[@]}" "$@"
   focus_window --onlyvisible "${search[@]}"
   xdotool mousemove --window "$WINDOW_ID" 20 20
-  for _ in $(seq 1 "${BACKSPACES:-0}"); do
-    sleep 1
+  for k in $(seq 1 "${BACKSPACES:-0}"); do
     key BackSpace
+    wait_frames 3 backspace "$k" || break
   done
-  sleep "$SECONDS_EACH"
-  app_running || fail "$name ended early (status $(wait "$APP_PID"; echo $?)): $(cat err.txt)"
+  wait_frames 3 "$WORK_FIELD" "$WORK_MIN" ||
+    fail "$name ended early (status $(wait "$APP_PID"; echo $?)): $(cat err.txt)"
   key Escape
-  wait_app 60
+  wait_app
   mv out.txt "$name.out"
   mv err.txt "$name.err"
   grep -q 'ThreadSanitizer' "$name.err" && fail "$name: $(sed -n '/WARNING: ThreadSanitizer/,/SUMMARY/p' "$name.err")"
@@ -61,13 +63,16 @@ played() {  # name file
     fail "$1: the audio callback wrote no music"
 }
 
-BACKSPACES=3 run_threads demo32_timer --name "zyrkon malvestra 2" -- \
-  "$DEMO32" -window -nosound -debug
-BACKSPACES=3 run_threads demo32_audio --name "zyrkon malvestra 2" -- \
+# Six seconds: 333 ticks of 18 ms; 44,100 16-bit samples or 22,050 8-bit
+# samples a second.
+BACKSPACES=3 WORK_FIELD=timer_calls WORK_MIN=333 run_threads demo32_timer \
+  --name "zyrkon malvestra 2" -- "$DEMO32" -window -nosound -debug
+BACKSPACES=3 WORK_FIELD=audio_bytes WORK_MIN=$((6 * 44100 * 2)) run_threads demo32_audio \
+  --name "zyrkon malvestra 2" -- \
   env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio32.raw" "$DEMO32" -window -debug
 grep -qx 'wag: 14.989903' demo32_audio.out || fail "demo32_audio: the synthesizer did not start"
 played demo32_audio audio32.raw
-run_threads demo8_audio --class demo8 -- \
+WORK_FIELD=audio_bytes WORK_MIN=$((6 * 22050)) run_threads demo8_audio --class demo8 -- \
   env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio8.raw" "$DEMO8" w
 played demo8_audio audio8.raw
 echo "PASS"

@@ -30,12 +30,13 @@ mode_of_run() {  # class argv0 program args...
   fi
   focus_window --onlyvisible --class "$class"
   xdotool mousemove --window "$WINDOW_ID" 20 20
+  wait_frames 3 || fail "$class ended before Escape: $(cat out.txt err.txt)"
+  # The window that shows the frames (SDL may have replaced the first one).
+  focus_window --onlyvisible --class "$class"
   local geometry
   geometry=$(xdotool getwindowgeometry "$WINDOW_ID" | sed -n 's/.*Geometry: //p')
-  sleep 1
-  app_running || fail "$class ended before Escape: $(cat out.txt err.txt)"
   key Escape
-  wait_app 30
+  wait_app
   [ "$APP_STATUS" -eq 0 ] || fail "$class: exit status $APP_STATUS: $(cat err.txt)"
   case $geometry in
   960x720) MODE=window ;;
