@@ -14,6 +14,8 @@
 #include "demo32/show/show.h"
 #include "demo32/show/switches.h"
 #include "demo32/show/vidmode_report.h"
+#include "desktop/process.h"
+#include "desktop/sdl_start.h"
 
 namespace {
 
@@ -83,32 +85,45 @@ void run_show() {
   SDL_PauseAudio(0);
   d32::start_show(show, music.clock, SDL_GetTicks());
 
-  d32::Platform32 desktop;
-  desktop.ticks = ticks;
-  desktop.next_event = next_event;
-  desktop.save_screenshot = save_screenshot;
-  desktop.lock = lock;
-  desktop.unlock = unlock;
-  desktop.present = present;
-  for (;;) {
-    // Busy wait: the show never sleeps; a pass that is not due yet is simply
-    // asked again until its 12 ms step has come.
-    const d32::Pass pass = d32::show_pass(show, music.clock, desktop);
+  d32::Platform32 platform;
+  platform.ticks = ticks;
+  platform.next_event = next_event;
+  platform.save_screenshot = save_screenshot;
+  platform.lock = lock;
+  platform.unlock = unlock;
+  platform.present = present;
+  // Busy wait: the show never sleeps; a pass that is not due yet is simply
+  // asked again until its 12 ms step has come. A stop signal is seen at the
+  // latest one step later.
+  while (desktop::stop_signal() == 0) {
+    const d32::Pass pass = d32::show_pass(show, music.clock, platform);
     if (pass == d32::Pass::LAST_FRAME || pass == d32::Pass::ENDED)
       return;
   }
 }
 
+// After the show: the device closed (also on the silent path, where none is
+// open) and SDL shut down; a show stopped by a signal ends by it.
+int shut_down() {
+  SDL_CloseAudio();
+  SDL_Quit();
+  if (desktop::stop_signal() != 0)
+    desktop::end_by_stop_signal();
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+  desktop::line_buffered_console();
+  desktop::catch_stop_signals();
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   const d32::Switches switches = d32::parse_switches(argc, argv);
   show.smear_enabled = switches.smear_enabled;
   show.debug_mode = switches.debug_mode;
 
   d32::set_sdl_display_defaults();
-  if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0)
+  if (desktop::start_sdl() != desktop::SdlStart::STARTED)
     fail();
   screen_surface = SDL_SetVideoMode(d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT, 32,
                                     switches.video_flags | SDL_HWSURFACE);
@@ -124,19 +139,14 @@ int main(int argc, char **argv) {
   if (offscreen_surface == nullptr || offscreen_surface->pitch != d32::SCREEN_WIDTH * 4)
     fail();
   std::puts(d32::lock_remark(SDL_MUSTLOCK(offscreen_surface)));
-  std::fflush(stdout);
 
   if (switches.no_sound == 0 && d32::synth_open(music) != -1) {
     run_show();
-    SDL_CloseAudio();
-    SDL_Quit();
-    return 0;
+    return shut_down();
   }
 
   SDL_InitSubSystem(SDL_INIT_TIMER);
   tick_timer = SDL_AddTimer(18, timer_tick, nullptr);
   run_show();
-  SDL_CloseAudio();
-  SDL_Quit();
-  return 0;
+  return shut_down();
 }

@@ -11,6 +11,8 @@
 #include "demo8/shell/sdl_audio.h"
 #include "demo8/show/palette.h"
 #include "demo8/show/show.h"
+#include "desktop/process.h"
+#include "desktop/sdl_start.h"
 
 namespace {
 
@@ -75,6 +77,8 @@ void clear_screen() {
 } // namespace
 
 int main(int argc, char **argv) {
+  desktop::line_buffered_console();
+  desktop::catch_stop_signals();
   // Only the first character counts, so "window" works as well as "w".
   const bool fullscreen = !(argc > 1 && argv[1][0] == 'w');
 
@@ -82,12 +86,15 @@ int main(int argc, char **argv) {
   d8::set_env_default("SDL12COMPAT_SCALE_METHOD", "nearest");
   d8::set_env_default("SDL12COMPAT_WINDOW_SCALING", "3");
 
-  if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
+  const desktop::SdlStart started = desktop::start_sdl();
+  if (started == desktop::SdlStart::NO_SDL) {
     std::printf("\xF6\xF6 ees SDL_Init() ei toimi ;o\n");
     return 3;
   }
-  screen =
-      SDL_SetVideoMode(d8::SCREEN_WIDTH, d8::SCREEN_HEIGHT, 8, fullscreen ? SDL_FULLSCREEN : 0);
+  // Without a display there is no mode worth setting.
+  if (started == desktop::SdlStart::STARTED)
+    screen =
+        SDL_SetVideoMode(d8::SCREEN_WIDTH, d8::SCREEN_HEIGHT, 8, fullscreen ? SDL_FULLSCREEN : 0);
   if (screen == nullptr) {
     std::printf("no johan on kumma ku ei saada ees 320x240x8\n");
     if (fullscreen) {
@@ -102,17 +109,21 @@ int main(int argc, char **argv) {
   d8::music_start(music);
   d8::start_show(show, SDL_GetTicks());
 
-  d8::Platform8 desktop;
-  desktop.ticks = ticks;
-  desktop.lock = lock;
-  desktop.unlock = unlock;
-  desktop.present = present;
-  desktop.next_event = next_event;
-  // Busy wait: a pass whose deadline has not come is simply asked again.
-  while (d8::show_pass(show, desktop) != d8::Pass::LAST_FRAME) {
+  d8::Platform8 platform;
+  platform.ticks = ticks;
+  platform.lock = lock;
+  platform.unlock = unlock;
+  platform.present = present;
+  platform.next_event = next_event;
+  // Busy wait: a pass whose deadline has not come is simply asked again. A
+  // stop signal is seen before the next frame.
+  while (desktop::stop_signal() == 0 && d8::show_pass(show, platform) != d8::Pass::LAST_FRAME) {
   }
 
   SDL_Quit();
+  // Stopped by a signal, the show ends by it, without its closing line.
+  if (desktop::stop_signal() != 0)
+    desktop::end_by_stop_signal();
   std::printf("Kurppana tykk\xE4\xE4 kebabista. Niin min\xE4kin.\n");
   return 0;
 }

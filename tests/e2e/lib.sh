@@ -60,7 +60,7 @@ start_xvfb() {
 }
 
 stop_xvfb() {
-  # SDL turns SIGTERM into a quit request, which demo32 ignores on purpose.
+  # A program that a failing test left behind may be the fault: SIGKILL.
   [ -n "${APP_PID:-}" ] && kill -KILL "$APP_PID" 2>/dev/null
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
   [ -n "${WORK:-}" ] && rm -rf "$WORK"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Audio that cannot be had is never fatal. A preloaded library makes
 # SDL_OpenAudio fail (no device) or report a format other than the one asked for
-# (a refused format). demo32 then prints its Finnish line on standard error,
+# (a refused format), or SDL is asked for an audio driver that does not exist
+# (no sound layer at all: SDL starts with video alone, and the device is then
+# refused like a missing one). demo32 then prints its Finnish line on standard error,
 # with SDL's error text, runs silent on the timer clock and ends with 0 after
 # Escape; demo8 prints its line on standard output, runs silent and ends with 0.
 # demo8 does not look at the channel count, so a stereo device plays on.
@@ -28,7 +30,7 @@ run_case() {  # case preload field program args...
   local case=$1 preload=$2 field=$3
   shift 3
   rm -f disk.raw vintage.bmp
-  LD_PRELOAD=$preload start_app env ODD_AUDIO_FIELD="$field" SDL_AUDIODRIVER=disk \
+  LD_PRELOAD=$preload start_app env ODD_AUDIO_FIELD="$field" SDL_AUDIODRIVER="${AUDIO_DRIVER:-disk}" \
     SDL_DISKAUDIOFILE="$WORK/disk.raw" "$@"
   find_window "$(basename "$1")"
   if [ "$(basename "$1")" = demo32 ]; then
@@ -49,10 +51,11 @@ run_case() {  # case preload field program args...
 # SDL and the libraries below it write notes to stderr (the disk driver's
 # warning, a display probe); everything else there must be the expected line.
 library_notes() { grep -a -v -e '^CRITICAL: ' -e '^INFO: ' -e '^WARN: ' -e '^error: XDG_RUNTIME_DIR' "$@"; }
-only_line_besides_sdl() {  # file expected-line
-  local others
+only_line_besides_sdl() {  # file expected-line (empty: none)
+  local others expected=""
   others=$(library_notes "$1" | od -An -c)
-  [ "$others" = "$(printf '%s\n' "$2" | od -An -c)" ] ||
+  [ -z "$2" ] || expected=$(printf '%s\n' "$2" | od -An -c)
+  [ "$others" = "$expected" ] ||
     fail "$1: expected only the audio line, got: $(od -c "$1" | head -n 20)"
 }
 
@@ -90,6 +93,11 @@ run_case d32_format "$ODD_FORMAT" format "$DEMO32" -window -2005
 check32 d32_format "${AUDIO32}device wants another sample format (test)$REFUSED32"
 run_case d32_channels "$ODD_FORMAT" channels "$DEMO32" -window -debug
 check32 d32_channels "${AUDIO32}device is stereo only (test)$REFUSED32"
+AUDIO_DRIVER=no-such-driver run_case d32_no_layer "" "" "$DEMO32" -window
+check32 d32_no_layer "${AUDIO32}Audio target 'no-such-driver' not available"
+# -nosound never opens a device, so nothing is said about it.
+AUDIO_DRIVER=no-such-driver run_case d32_no_layer_nosound "" "" "$DEMO32" -window -nosound
+check32 d32_no_layer_nosound ""
 
 CLOSING=$(printf 'Kurppana tykk\xe4\xe4 kebabista. Niin min\xe4kin.')
 LATE=$(printf '^(T\xf6kkii varmaanki ihan liikaa\\. |Hmm t\xf6kkii kai v\xe4h\xe4, osta nopeempi kone\\? )[0-9]+$')
@@ -117,6 +125,8 @@ silent d8_freq disk.raw
 run_case d8_format "$ODD_FORMAT" format "$DEMO8" w
 check8 d8_format "$(printf 'Ei saa \xe4\xe4nt\xe4 silleen ku haluis, etp\xe4 kuule musaa')"
 silent d8_format disk.raw
+AUDIO_DRIVER=no-such-driver run_case d8_no_layer "" "" "$DEMO8" w
+check8 d8_no_layer "$(printf 'No huh ku ei mit\xe4\xe4n musaa saada')"
 # The channel count is not compared: the music plays.
 # One second of its 8-bit mono music first.
 PLAYED_BYTES=22050 run_case d8_channels "$ODD_FORMAT" channels "$DEMO8" w

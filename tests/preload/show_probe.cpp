@@ -18,6 +18,10 @@
 // it ends in ';'. Another preloaded library that exports
 // `extern "C" void on_presented_frame()` is called at every frame.
 //
+// When the program's call of SDL_Quit has returned, one last line tells how
+// the program shut SDL down: "sdl_quit close_audio=C", C the program's own
+// calls of SDL_CloseAudio before it.
+//
 // SHOW_PROBE_CLOCK_CALLS=N lets the program's audio or timer callback run N
 // times and then holds it: later audio buffers are filled with silence and
 // later timer ticks do nothing. demo32's song clock then stands still, so its
@@ -41,7 +45,7 @@ using CallbackFn = void (*)(void *, Uint8 *, int);
 
 std::atomic<long> frames{0};
 std::atomic<long> keydowns{0}, keyups{0}, backspaces{0}, escapes{0}, quits{0};
-std::atomic<long> audio_calls{0}, audio_bytes{0}, timer_calls{0};
+std::atomic<long> audio_calls{0}, audio_bytes{0}, timer_calls{0}, close_audio_calls{0};
 std::atomic<long> first_ticks{-1}, last_ticks{-1};
 
 long clock_call_limit() {
@@ -60,20 +64,24 @@ bool clock_may_run(std::atomic<long> &calls) {
   return true;
 }
 
+// One write per line: a reader sees whole lines or a tail without its end.
+void append_line(const char *line, int length) {
+  static int fd = -2;
+  if (fd == -2) {
+    const char *path = std::getenv("SHOW_PROBE_FILE");
+    fd = path != nullptr ? open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
+  }
+  if (fd >= 0 && length > 0 && write(fd, line, static_cast<size_t>(length)) < 0)
+    fd = -1;
+}
+
 void append_frame_line() {
   // A library preloaded beside this one may want to know of every frame.
   static const auto listener =
       reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "on_presented_frame"));
   if (listener != nullptr)
     listener();
-  static int fd = -2;
-  if (fd == -2) {
-    const char *path = std::getenv("SHOW_PROBE_FILE");
-    fd = path != nullptr ? open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
-  }
   const long n = frames.fetch_add(1, std::memory_order_relaxed);
-  if (fd < 0)
-    return;
   char line[320];
   const int length = std::snprintf(
       line, sizeof line,
@@ -82,9 +90,7 @@ void append_frame_line() {
       n, keydowns.load(), keyups.load(), backspaces.load(), escapes.load(), quits.load(),
       audio_calls.load(), audio_bytes.load(), timer_calls.load(), first_ticks.load(),
       last_ticks.load());
-  // One write per line: a reader sees whole lines or a tail without its ';'.
-  if (length > 0 && write(fd, line, static_cast<size_t>(length)) < 0)
-    fd = -1;
+  append_line(line, length);
 }
 
 // SDL presents and reads its clock through its own public functions too;
@@ -203,6 +209,24 @@ extern "C" int SDL_OpenAudio(SDL_AudioSpec *desired, SDL_AudioSpec *obtained) {
     granted.callback = program_audio;
   audio_silence = granted.silence;
   return result;
+}
+
+extern "C" void SDL_CloseAudio() {
+  static const auto real = next_definition<void (*)()>("SDL_CloseAudio");
+  real();
+  if (!from_sdl(__builtin_return_address(0)))
+    close_audio_calls.fetch_add(1);
+}
+
+extern "C" void SDL_Quit() {
+  static const auto real = next_definition<void (*)()>("SDL_Quit");
+  real();
+  if (from_sdl(__builtin_return_address(0)))
+    return;
+  char line[64];
+  const int length =
+      std::snprintf(line, sizeof line, "sdl_quit close_audio=%ld\n", close_audio_calls.load());
+  append_line(line, length);
 }
 
 extern "C" SDL_TimerID SDL_AddTimer(Uint32 interval, SDL_NewTimerCallback callback, void *param) {

@@ -1,0 +1,30 @@
+#pragma once
+// How a desktop show behaves as a process, the same for demo32 and demo8.
+//
+// Console lines reach a file or a pipe as soon as they are printed, so none
+// is lost when the program is killed.
+//
+// Ctrl-C, a termination request and a closed terminal (SIGINT, SIGTERM,
+// SIGHUP) end the show: the handler only notes the signal, the frame loop
+// sees it before the next frame, shuts SDL down and ends the process by the
+// same signal, so that a calling shell sees it (status 128 + signal) and
+// stops its loop. Under nohup SIGHUP stays ignored. The window's close button
+// is a different matter, left to each show.
+namespace desktop {
+
+// Standard output written line by line (on Windows, whose C runtime has no
+// line buffering, unbuffered). Call before the first line is printed.
+void line_buffered_console();
+
+// Catches the three signals. Call before SDL starts: SDL then leaves them to
+// us instead of turning them into a quit request.
+void catch_stop_signals();
+
+// The signal that arrived, or 0.
+int stop_signal();
+
+// With SDL shut down: ends the process by the signal that arrived, with its
+// default action. Where that is not possible, exits with 128 + signal.
+[[noreturn]] void end_by_stop_signal();
+
+} // namespace desktop
