@@ -77,9 +77,9 @@ void present(void *) {
   SDL_UpdateRect(screen_surface, 0, 0, d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT);
 }
 
-void run_show() {
+void run_show(uint32_t seed) {
   SDL_ShowCursor(0);
-  d32::prepare_show(show);
+  d32::prepare_show(show, seed);
   SDL_PauseAudio(0);
   d32::start_show(show, music.clock, SDL_GetTicks());
 
@@ -102,7 +102,8 @@ void run_show() {
 } // namespace
 
 int main(int argc, char **argv) {
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  // Every run starts with different polygon motion.
+  const auto seed = static_cast<uint32_t>(std::time(nullptr));
   const d32::Switches switches = d32::parse_switches(argc, argv);
   show.smear_enabled = switches.smear_enabled;
   show.debug_mode = switches.debug_mode;
@@ -127,7 +128,7 @@ int main(int argc, char **argv) {
   std::fflush(stdout);
 
   if (switches.no_sound == 0 && d32::synth_open(music) != -1) {
-    run_show();
+    run_show(seed);
     SDL_CloseAudio();
     SDL_Quit();
     return 0;
@@ -135,7 +136,7 @@ int main(int argc, char **argv) {
 
   SDL_InitSubSystem(SDL_INIT_TIMER);
   tick_timer = SDL_AddTimer(18, timer_tick, nullptr);
-  run_show();
+  run_show(seed);
   SDL_CloseAudio();
   SDL_Quit();
   return 0;

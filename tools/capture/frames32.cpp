@@ -1,7 +1,5 @@
 #include "tools/capture/frames32.h"
 
-#include <cstdlib>
-
 #include "demo32/show/plain_platform.h"
 #include "tools/capture/interrupt.h"
 #include "tools/capture/virtual_clock.h"
@@ -19,9 +17,8 @@ void start_run32(Run32 &run, uint32_t seed, bool smear) {
   run.music.samples = 0;
   for (uint32_t &p : run.pixels)
     p = 0;
-  // The polygon's motion is drawn from rand() while the tables are built.
-  std::srand(seed);
-  d32::prepare_show(run.show);
+  // The seed decides the polygon's motion, as at the desktop's start-up.
+  d32::prepare_show(run.show, seed);
   d32::start_show(run.show, run.music.clock, 0);
 }
 

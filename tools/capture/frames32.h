@@ -24,7 +24,7 @@ struct Plan32 {
   bool draw = true;        // false: only the clock runs (for checking it)
 };
 
-// Initial state, then the tables built after std::srand(seed) as at start-up.
+// Initial state, then the tables built with the seed of the polygon motion.
 void start_run32(Run32 &run, uint32_t seed, bool smear);
 
 // Runs frames 0, 1, ... up to plan.last_frame or until the end mark has been
