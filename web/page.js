@@ -81,7 +81,7 @@
     state.escaped = escaped;
     state.screenshot = screenshot.length;
     clearInterval(state.timer);
-    showTimes('frame passes');
+    showTimes('The show is over. Frame passes');
     if (screenshot.length > 0)
       offer('vintage.bmp', new Blob([screenshot], { type: 'image/bmp' }));
     const again = document.createElement('button');
