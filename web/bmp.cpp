@@ -1,20 +1,11 @@
 #include "web/bmp.h"
 
+#include "tools/capture/le_bytes.h"
+
 namespace web {
 
-namespace {
-
-void put16(std::vector<uint8_t> &out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void put32(std::vector<uint8_t> &out, uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
-
-} // namespace
+using capture::put16;
+using capture::put32;
 
 std::vector<uint8_t> bmp24(const uint32_t *pixels, int32_t width, int32_t height) {
   constexpr uint32_t HEADERS = 14 + 40;

@@ -90,8 +90,13 @@
     downloads.append(again);
   }
 
-  function picture(rgba, width, height) {
-    canvas.getContext('2d').putImageData(new ImageData(rgba, width, height), 0, 0);
+  function picture(rgb, width, height) {
+    const image = new ImageData(width, height);
+    for (let i = 0; i < width * height; ++i) {
+      image.data.set(rgb.subarray(3 * i, 3 * i + 3), 4 * i);
+      image.data[4 * i + 3] = 255;
+    }
+    canvas.getContext('2d').putImageData(image, 0, 0);
   }
 
   // The page's own measure of the show: the median and the worst frame pass.

@@ -85,13 +85,12 @@ void audio_callback(void *userdata, Uint8 *stream, int length) {
 
 // The audio device, as the desktop opens it; false when sound cannot be had.
 bool open_audio() {
-  SDL_AudioSpec desired{};
-  desired.freq = d32::SAMPLE_RATE;
-  desired.format = AUDIO_S16LSB;
-  desired.channels = 1;
-  desired.samples = web32::CALLBACK_SAMPLES;
-  desired.callback = audio_callback;
-  desired.userdata = &music;
+  SDL_AudioSpec desired{.freq = d32::SAMPLE_RATE,
+                        .format = AUDIO_S16LSB,
+                        .channels = 1,
+                        .samples = web32::CALLBACK_SAMPLES,
+                        .callback = audio_callback,
+                        .userdata = &music};
   SDL_AudioSpec obtained{};
   const bool opened = SDL_OpenAudio(&desired, &obtained) >= 0;
   const bool ours = opened && obtained.freq == d32::SAMPLE_RATE &&
@@ -117,18 +116,25 @@ void end_show(bool escaped) {
   web::page_over(escaped, screenshot);
 }
 
+// Bytes red, green, blue of a frame, for the page.
+const uint8_t *frame_rgb(const uint32_t *pixels) {
+  static uint8_t rgb[d32::SCREEN_PIXELS * 3];
+  for (int i = 0; i < d32::SCREEN_PIXELS; ++i) {
+    rgb[3 * i] = static_cast<uint8_t>(pixels[i] >> 16);
+    rgb[3 * i + 1] = static_cast<uint8_t>(pixels[i] >> 8);
+    rgb[3 * i + 2] = static_cast<uint8_t>(pixels[i]);
+  }
+  return rgb;
+}
+
 // One animation frame of the browser.
 void animation_frame() {
-  static const d32::Platform32 page = [] {
-    d32::Platform32 p;
-    p.ticks = ticks;
-    p.next_event = next_event;
-    p.save_screenshot = save_screenshot;
-    p.lock = lock;
-    p.unlock = unlock;
-    p.present = present;
-    return p;
-  }();
+  static const d32::Platform32 page{.ticks = ticks,
+                                    .next_event = next_event,
+                                    .save_screenshot = save_screenshot,
+                                    .lock = lock,
+                                    .unlock = unlock,
+                                    .present = present};
   if (timer_clock) {
     // Every period that has passed, as a timer thread would have ticked.
     while (SDL_GetTicks() - timer_time >= TIMER_MS) {
@@ -173,13 +179,7 @@ EMSCRIPTEN_KEEPALIVE int web_play(int smear, int debug, int sound, int has_seed,
 // The last frame drawn, bytes red, green, blue, straight from the show's
 // memory: the page's tests compare the canvas with it.
 EMSCRIPTEN_KEEPALIVE const uint8_t *web_frame_rgb() {
-  static uint8_t rgb[d32::SCREEN_PIXELS * 3];
-  for (int i = 0; i < d32::SCREEN_PIXELS; ++i) {
-    rgb[3 * i] = static_cast<uint8_t>(offscreen[i] >> 16);
-    rgb[3 * i + 1] = static_cast<uint8_t>(offscreen[i] >> 8);
-    rgb[3 * i + 2] = static_cast<uint8_t>(offscreen[i]);
-  }
-  return rgb;
+  return frame_rgb(offscreen);
 }
 
 // What the page shows of a running show.
@@ -220,14 +220,7 @@ EMSCRIPTEN_KEEPALIVE const char *web_capture(const char *frames, const char *see
   answer = web32::capture_frames(*run, *memory, request, web::page_pass_times());
 
   // The page shows the last frame asked for.
-  static uint8_t rgba[d32::SCREEN_PIXELS * 4];
-  for (int i = 0; i < d32::SCREEN_PIXELS; ++i) {
-    rgba[4 * i] = static_cast<uint8_t>(run->pixels[i] >> 16);
-    rgba[4 * i + 1] = static_cast<uint8_t>(run->pixels[i] >> 8);
-    rgba[4 * i + 2] = static_cast<uint8_t>(run->pixels[i]);
-    rgba[4 * i + 3] = 0xFF;
-  }
-  web::page_picture(rgba, d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT);
+  web::page_picture(frame_rgb(run->pixels), d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT);
   return answer.c_str();
 }
 

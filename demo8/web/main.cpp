@@ -78,13 +78,12 @@ void fill_audio(void *userdata, Uint8 *stream, int length) {
 
 // The music, as the desktop starts it: silent when it cannot be had as asked.
 void music_start() {
-  SDL_AudioSpec desired{};
-  desired.freq = d8::MUSIC_RATE;
-  desired.format = AUDIO_U8;
-  desired.channels = 1;
-  desired.samples = web8::CALLBACK_SAMPLES;
-  desired.callback = fill_audio;
-  desired.userdata = &music;
+  SDL_AudioSpec desired{.freq = d8::MUSIC_RATE,
+                        .format = AUDIO_U8,
+                        .channels = 1,
+                        .samples = web8::CALLBACK_SAMPLES,
+                        .callback = fill_audio,
+                        .userdata = &music};
   music.sample_clock = 0;
   SDL_AudioSpec obtained{};
   if (SDL_OpenAudio(&desired, &obtained) < 0) {
@@ -99,16 +98,22 @@ void music_start() {
   SDL_PauseAudio(0);
 }
 
+// Bytes red, green, blue of a frame, for the page.
+const uint8_t *frame_rgb(const uint8_t *indices) {
+  d8::Rgb colours[256];
+  d8::build_palette(colours);
+  static uint8_t rgb[PIXELS * 3];
+  for (int32_t i = 0; i < PIXELS; ++i) {
+    rgb[3 * i] = colours[indices[i]].r;
+    rgb[3 * i + 1] = colours[indices[i]].g;
+    rgb[3 * i + 2] = colours[indices[i]].b;
+  }
+  return rgb;
+}
+
 void animation_frame() {
-  static const d8::Platform8 page = [] {
-    d8::Platform8 p;
-    p.ticks = ticks;
-    p.lock = lock;
-    p.unlock = unlock;
-    p.present = present;
-    p.next_event = next_event;
-    return p;
-  }();
+  static const d8::Platform8 page{
+      .ticks = ticks, .lock = lock, .unlock = unlock, .present = present, .next_event = next_event};
   web8::note_animation_frame(refresh, emscripten_get_now());
   const double start = web::now_ms();
   const d8::Pass pass = d8::show_pass(show, page);
@@ -151,15 +156,7 @@ EMSCRIPTEN_KEEPALIVE int web_play(int sound) {
 // The last frame drawn, bytes red, green, blue, straight from the show's
 // palette: the page's tests compare the canvas with it.
 EMSCRIPTEN_KEEPALIVE const uint8_t *web_frame_rgb() {
-  d8::Rgb colours[256];
-  d8::build_palette(colours);
-  static uint8_t rgb[PIXELS * 3];
-  for (int32_t i = 0; i < PIXELS; ++i) {
-    rgb[3 * i] = colours[screen[i]].r;
-    rgb[3 * i + 1] = colours[screen[i]].g;
-    rgb[3 * i + 2] = colours[screen[i]].b;
-  }
-  return rgb;
+  return frame_rgb(screen);
 }
 
 EMSCRIPTEN_KEEPALIVE int web_frame() {
@@ -184,17 +181,7 @@ EMSCRIPTEN_KEEPALIVE const char *web_capture(const char *frames) {
   answer = web8::capture_frames(*fresh, pixels, asked, web::page_pass_times());
 
   // The page shows the last frame asked for.
-  d8::Rgb rgb[256];
-  d8::build_palette(rgb);
-  static uint8_t rgba[PIXELS * 4];
-  for (int32_t i = 0; i < PIXELS; ++i) {
-    const d8::Rgb &c = rgb[pixels[i]];
-    rgba[4 * i] = c.r;
-    rgba[4 * i + 1] = c.g;
-    rgba[4 * i + 2] = c.b;
-    rgba[4 * i + 3] = 0xFF;
-  }
-  web::page_picture(rgba, d8::SCREEN_WIDTH, d8::SCREEN_HEIGHT);
+  web::page_picture(frame_rgb(pixels), d8::SCREEN_WIDTH, d8::SCREEN_HEIGHT);
   return answer.c_str();
 }
 

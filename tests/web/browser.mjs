@@ -1,8 +1,8 @@
-// Headless Chromium driven through the DevTools protocol, in plain node (20,
-// with --experimental-websocket): pages are opened, evaluated, clicked and
-// typed into, their console is collected, and screenshots are taken. Every
-// wait is for something the page reports; its time limit only turns a hang
-// into a failure.
+// Headless Chromium driven through the DevTools protocol, in plain node (no
+// packages): pages are opened, evaluated, clicked and typed into, their
+// console is collected, and screenshots are taken. Every wait is for
+// something the page reports; its time limit only turns a hang into a
+// failure.
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:http';
 import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -53,40 +53,52 @@ export async function waitFor(what, check, limitMs = 60000) {
 export async function launch() {
   const profile = mkdtempSync(join(tmpdir(), 'demo-web-test-'));
   // No network, no background services: the machine may have no internet.
+  // The protocol runs over a pipe (file descriptors 3 and 4, messages ended
+  // by NUL), so no port and no WebSocket client are needed.
   const chrome = spawn('chromium', ['--headless=new', '--no-sandbox', '--disable-gpu',
     '--disable-quic', '--no-first-run', '--disable-background-networking',
     '--disable-component-update', '--disable-sync', '--disable-default-apps',
     '--autoplay-policy=no-user-gesture-required', '--window-size=1280,900',
-    `--user-data-dir=${profile}`, '--remote-debugging-port=0', 'about:blank'],
-  { stdio: ['ignore', 'ignore', 'pipe'] });
+    `--user-data-dir=${profile}`, '--remote-debugging-pipe', 'about:blank'],
+  { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
   let stderr = '';
   chrome.stderr.on('data', chunk => { stderr += chunk; });
-  const portFile = join(profile, 'DevToolsActivePort');
-  const port = await waitFor('Chromium to open its debugging port', () =>
-    existsSync(portFile) && readFileSync(portFile, 'utf8').split('\n')[0], 30000)
-    .catch(error => { throw new Error(`${error.message}\n${stderr}`); });
-  const targets = await (await fetch(`http://127.0.0.1:${port}/json/list`)).json();
-  const socket = new WebSocket(targets.find(t => t.type === 'page').webSocketDebuggerUrl);
-  await new Promise((resolve, reject) => { socket.onopen = resolve; socket.onerror = reject; });
+  const toChrome = chrome.stdio[3];
+  const fromChrome = chrome.stdio[4];
 
   let lastId = 0;
+  let session; // the page's, once attached
   const pending = new Map();
   const listeners = [];
-  socket.onmessage = message => {
-    const m = JSON.parse(message.data);
-    if (m.id && pending.has(m.id)) {
-      pending.get(m.id)(m);
-      pending.delete(m.id);
-    } else if (m.method) {
-      for (const listener of listeners)
-        listener(m.method, m.params);
+  let received = Buffer.alloc(0);
+  fromChrome.on('data', chunk => {
+    received = Buffer.concat([received, chunk]);
+    for (let end; (end = received.indexOf(0)) >= 0; received = received.subarray(end + 1)) {
+      const m = JSON.parse(received.subarray(0, end).toString('utf8'));
+      if (m.id && pending.has(m.id)) {
+        pending.get(m.id)(m);
+        pending.delete(m.id);
+      } else if (m.method && m.sessionId === session) {
+        for (const listener of listeners)
+          listener(m.method, m.params);
+      }
     }
-  };
-  const send = (method, params = {}) => new Promise((resolve, reject) => {
+  });
+  const exited = new Promise(resolve => chrome.on('exit', resolve));
+  exited.then(() => {
+    for (const reply of pending.values())
+      reply({ error: { message: `Chromium ended\n${stderr}` } });
+  });
+  // Commands go to the page's session once there is one, to the browser before.
+  const send = (method, params = {}, to = session) => new Promise((resolve, reject) => {
     const id = ++lastId;
     pending.set(id, m => (m.error ? reject(new Error(`${method}: ${m.error.message}`)) : resolve(m.result)));
-    socket.send(JSON.stringify({ id, method, params }));
+    toChrome.write(JSON.stringify({ id, method, params, sessionId: to }) + '\0');
   });
+
+  const page = await waitFor('the first page of Chromium', async () =>
+    (await send('Target.getTargets')).targetInfos.find(t => t.type === 'page'), 30000);
+  ({ sessionId: session } = await send('Target.attachToTarget', { targetId: page.targetId, flatten: true }));
 
   // The console: every line, and the errors (console.error, uncaught
   // exceptions, resources that failed to load).
@@ -149,11 +161,15 @@ export async function launch() {
       const shot = await send('Page.captureScreenshot', { format: 'png' });
       writeFileSync(file, Buffer.from(shot.data, 'base64'));
     },
+    // Asks Chromium to close, which ends its helper processes too, then
+    // removes the profile (retrying while the last of them let go of it).
     async close() {
-      socket.close();
-      chrome.kill();
-      await new Promise(resolve => chrome.exitCode !== null ? resolve() : chrome.on('exit', resolve));
-      rmSync(profile, { recursive: true, force: true });
+      // Chromium may go before it answers.
+      send('Browser.close', {}, undefined).catch(() => {});
+      const guard = setTimeout(() => chrome.kill('SIGKILL'), 20000);
+      await exited;
+      clearTimeout(guard);
+      rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 });
     },
   };
 }

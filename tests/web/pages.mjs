@@ -1,5 +1,5 @@
 // The checks of test_pages.sh in headless Chromium:
-//   node --experimental-websocket pages.mjs PLAN.json
+//   node pages.mjs PLAN.json
 // The plan names the served folder, the capture pages with the answers the
 // desktop's files give, the WAV files, and where screenshots go.
 import { createHash } from 'node:crypto';

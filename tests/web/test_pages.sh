@@ -74,5 +74,5 @@ cat >plan.json <<EOF
   ]
 }
 EOF
-node --experimental-websocket "$source_dir/tests/web/pages.mjs" plan.json || fail "the pages differ from the desktop build"
+node "$source_dir/tests/web/pages.mjs" plan.json || fail "the pages differ from the desktop build"
 echo "PASS"

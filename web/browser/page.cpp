@@ -19,9 +19,8 @@ EM_JS(void, js_over, (int escaped, const uint8_t *bmp, int size), {
   Module.page.over(escaped !== 0, HEAPU8.slice(bmp, bmp + size));
 });
 
-EM_JS(void, js_picture, (const uint8_t *rgba, int width, int height), {
-  Module.page.picture(new Uint8ClampedArray(HEAPU8.subarray(rgba, rgba + width * height * 4)),
-                      width, height);
+EM_JS(void, js_picture, (const uint8_t *rgb, int width, int height), {
+  Module.page.picture(HEAPU8.slice(rgb, rgb + width * height * 3), width, height);
 });
 // clang-format on
 
@@ -37,8 +36,8 @@ void page_over(bool escaped, const std::vector<uint8_t> &screenshot) {
   js_over(escaped ? 1 : 0, screenshot.data(), static_cast<int>(screenshot.size()));
 }
 
-void page_picture(const uint8_t *rgba, int32_t width, int32_t height) {
-  js_picture(rgba, width, height);
+void page_picture(const uint8_t *rgb, int32_t width, int32_t height) {
+  js_picture(rgb, width, height);
 }
 
 PassTimes &page_pass_times() {

@@ -15,8 +15,8 @@ void page_note(const char *latin1);
 // file) for download; an empty one is not offered.
 void page_over(bool escaped, const std::vector<uint8_t> &screenshot);
 
-// Shows the picture of a capture, bytes red, green, blue, alpha.
-void page_picture(const uint8_t *rgba, int32_t width, int32_t height);
+// Shows the picture of a capture, bytes red, green, blue.
+void page_picture(const uint8_t *rgb, int32_t width, int32_t height);
 
 // The frame passes of the running show, or the frames of a capture; the
 // page reads the median and the worst.
