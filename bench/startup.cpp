@@ -1,5 +1,4 @@
 // Start-up: every table built before the first frame of each show.
-#include <cstdlib>
 
 #include "bench/bench.h"
 #include "demo32/show/show.h"
@@ -17,8 +16,7 @@ d8::Tables fresh_tables;
 
 void prepare_show32(benchmark::State &state) {
   for (auto _ : state) {
-    std::srand(2005);
-    d32::prepare_show(fresh_show);
+    d32::prepare_show(fresh_show, 2005);
     benchmark::ClobberMemory();
   }
 }

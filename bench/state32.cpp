@@ -1,7 +1,6 @@
 #include "bench/state32.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace bench {
 
@@ -21,8 +20,7 @@ struct Prepared {
 Prepared &prepared() {
   static Prepared *p = [] {
     static Prepared storage;
-    std::srand(SEED);
-    d32::prepare_show(storage.show);
+    d32::prepare_show(storage.show, SEED);
     d32::EffectState &fx = storage.show.fx;
     for (int i = 0; i < WARM_TICKS; ++i)
       d32::effect_tick(fx, MIDDLE_ROW, false);

@@ -1,16 +1,30 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs. Idempotent: does nothing when
 # everything is present. Uses sudo only when not already root.
-# Usage: tools/setup.sh [--windows]   (--windows adds the MinGW cross compiler)
+# Usage: tools/setup.sh [--windows] [--web]
+#   --windows  the MinGW cross compiler and Wine, for the Windows build
+#   --web      emscripten and Chromium, for the web pages and their tests
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libgtest-dev libbenchmark-dev
           xvfb xauth xdotool ffmpeg valgrind x11-apps imagemagick sox python3 time)
 windows=0
-if [ "${1:-}" = "--windows" ] || [ "${DEMO_WINDOWS:-0}" = 1 ]; then
-  windows=1
+if [ "${DEMO_WINDOWS:-0}" = 1 ]; then windows=1; fi
+web=0
+for option in "$@"; do
+  case $option in
+  --windows) windows=1 ;;
+  --web) web=1 ;;
+  *) echo "setup: unknown option $option" >&2; exit 2 ;;
+  esac
+done
+if [ "$windows" = 1 ]; then
   # The cross compiler, and Wine (32-bit, so i386 packages) to run its output.
   packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 wine64)
+fi
+if [ "$web" = 1 ]; then
+  # emscripten brings node; the page tests drive Chromium through it.
+  packages+=(emscripten chromium)
 fi
 
 missing=()

@@ -22,8 +22,9 @@ TSAN=${DEMO_TSAN_DIR:-build-tsan}
 STAGES=${DEMO_STAGES:-main asan tsan}
 HOGS=${DEMO_HOGS:-2}
 
-# --windows: the MinGW cross compiler and Wine, for the Windows build's tests.
-tools/setup.sh --windows || exit 1
+# --windows: the MinGW cross compiler and Wine, for the Windows build's tests;
+# --web: emscripten and Chromium, for the web pages and their tests.
+tools/setup.sh --windows --web || exit 1
 # The SDL source archives of the Windows package (README.md, Windows build):
 # DEMO_SDL_SOURCES, else the shared folder beside the repository. Without them
 # the package test fails; DEMO_SDL_SOURCES=none skips it.
@@ -93,7 +94,8 @@ windows_sdl_prebuild() {
 
 build_stage() {
   windows_sdl_prebuild
-  cmake -S . -B "$BUILD" -DDEMO_WERROR=ON >/dev/null && cmake --build "$BUILD" -j2
+  cmake -S . -B "$BUILD" -DDEMO_WERROR=ON >/dev/null && cmake --build "$BUILD" -j2 &&
+    tools/build-web.sh "$BUILD/web"
 }
 
 # Every unit and end-to-end test, once, with the cores busy: a test that

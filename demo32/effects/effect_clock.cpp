@@ -1,8 +1,8 @@
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "demo32/effects/effect_state.h"
+#include "demo32/effects/random.h"
 #include "demo32/timeline/scene_texts.h"
 
 namespace d32 {
@@ -19,21 +19,21 @@ constexpr Oscillator INITIAL_OSCILLATORS[OSCILLATORS] = {
 // One full sine turn over 1024 entries.
 constexpr double OSC_STEP = 2.0 * PI / 1024.0;
 
-// The only use of the standard library's generator: 0..499.
-int random_500() {
-  return std::rand() % 500;
+// The only use of the generator: 0..499.
+int random_500(Random &random) {
+  return next_random(random) % 500;
 }
 
-float random_speed() {
-  return static_cast<float>((random_500() / 250.0 - 1.0) / 40.0);
+float random_speed(Random &random) {
+  return static_cast<float>((random_500(random) / 250.0 - 1.0) / 40.0);
 }
-float random_angle() {
-  return static_cast<float>(random_500() / 150.0 - 1.0);
+float random_angle(Random &random) {
+  return static_cast<float>(random_500(random) / 150.0 - 1.0);
 }
 
 } // namespace
 
-void init_effect_tables(EffectState &fx, EffectTables &tables) {
+void init_effect_tables(EffectState &fx, EffectTables &tables, uint32_t seed) {
   for (int k = 0; k < OSCILLATORS; ++k)
     fx.plasma.oscillators[k] = INITIAL_OSCILLATORS[k];
 
@@ -41,14 +41,16 @@ void init_effect_tables(EffectState &fx, EffectTables &tables) {
     fx.names.name_slot_text[k] = name_list[k];
   fx.scroller.scroll_text = scroll_text_1;
 
-  // The order of the rand calls decides the vertex motion: speed x, speed y,
+  // The order of the draws decides the vertex motion: speed x, speed y,
   // angle x, angle y for each vertex in turn.
+  Random random;
+  seed_random(random, seed);
   for (int i = 0; i < VERTEX_COUNT; ++i) {
     PolygonMotion &p = fx.polygon;
-    p.vertex_speed_x[i] = random_speed();
-    p.vertex_speed_y[i] = random_speed();
-    p.vertex_angle_x[i] = random_angle();
-    p.vertex_angle_y[i] = random_angle();
+    p.vertex_speed_x[i] = random_speed(random);
+    p.vertex_speed_y[i] = random_speed(random);
+    p.vertex_angle_x[i] = random_angle(random);
+    p.vertex_angle_y[i] = random_angle(random);
   }
 
   for (int j = 0; j < SHADES; ++j)

@@ -94,8 +94,9 @@ struct EffectTables {
 extern const char *const name_list[];
 
 // Sets the initial values (oscillators, name slots, scroll text) and builds
-// the tables. Draws 4*20 numbers from std::rand, so seed it first.
-void init_effect_tables(EffectState &fx, EffectTables &tables);
+// the tables. The seed decides the polygon's motion (4*20 draws of the
+// show's generator, demo32/effects/random.h), the same on every build.
+void init_effect_tables(EffectState &fx, EffectTables &tables, uint32_t seed);
 
 // The rows of every pattern during which the plasma wipe falls: 56..63.
 constexpr int32_t WIPE_FIRST_ROW = 56;

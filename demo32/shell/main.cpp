@@ -79,9 +79,9 @@ void present(void *) {
   SDL_UpdateRect(screen_surface, 0, 0, d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT);
 }
 
-void run_show() {
+void run_show(uint32_t seed) {
   SDL_ShowCursor(0);
-  d32::prepare_show(show);
+  d32::prepare_show(show, seed);
   SDL_PauseAudio(0);
   d32::start_show(show, music.clock, SDL_GetTicks());
 
@@ -117,7 +117,8 @@ int shut_down() {
 int main(int argc, char **argv) {
   desktop::line_buffered_console();
   desktop::catch_stop_signals();
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  // Every run starts with different polygon motion.
+  const auto seed = static_cast<uint32_t>(std::time(nullptr));
   const d32::Switches switches = d32::parse_switches(argc, argv);
   show.smear_enabled = switches.smear_enabled;
   show.debug_mode = switches.debug_mode;
@@ -141,12 +142,12 @@ int main(int argc, char **argv) {
   std::puts(d32::lock_remark(SDL_MUSTLOCK(offscreen_surface)));
 
   if (switches.no_sound == 0 && d32::synth_open(music) != -1) {
-    run_show();
+    run_show(seed);
     return shut_down();
   }
 
   SDL_InitSubSystem(SDL_INIT_TIMER);
   tick_timer = SDL_AddTimer(18, timer_tick, nullptr);
-  run_show();
+  run_show(seed);
   return shut_down();
 }

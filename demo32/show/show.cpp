@@ -7,8 +7,8 @@
 
 namespace d32 {
 
-void prepare_show(Show32 &show) {
-  init_effect_tables(show.fx, show.tables);
+void prepare_show(Show32 &show, uint32_t seed) {
+  init_effect_tables(show.fx, show.tables, seed);
   build_lens_tables(show.lens);
 }
 

@@ -68,8 +68,8 @@ enum class Pass {
   ENDED,      // the song's end mark: over, nothing drawn
 };
 
-// Builds every table the show needs (draws from std::rand: seed it first).
-void prepare_show(Show32 &show);
+// Builds every table the show needs; the seed decides the polygon's motion.
+void prepare_show(Show32 &show, uint32_t seed);
 
 // Right before the first pass, with the music started: the show starts at
 // position 0 and counts its steps from now.

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "demo32/effects/effect_state.h"
+#include "demo32/effects/random.h"
 #include "demo32/timeline/draw_scene.h"
 #include "demo32/timeline/scene_texts.h"
 
@@ -21,8 +21,7 @@ EffectTables &tables() {
 
 std::unique_ptr<EffectState> fresh() {
   auto fx = std::make_unique<EffectState>();
-  std::srand(1);
-  init_effect_tables(*fx, tables());
+  init_effect_tables(*fx, tables(), 1);
   return fx;
 }
 
@@ -53,7 +52,7 @@ TEST(EffectTables, OscillatorTablesAreTruncatedSinesAboveZero) {
   }
   // Truncation, not rounding: entry 1 of oscillator 5 (A = 60) is 60.36 -> 60.
   EXPECT_EQ(tables().osc_table[5][1], 60);
-  EXPECT_EQ(tables().osc_table[5][1023], 59);  // 59.63 -> 59
+  EXPECT_EQ(tables().osc_table[5][1023], 59); // 59.63 -> 59
 }
 
 TEST(EffectTables, OscillatorGroupsSumTo127) {
@@ -69,13 +68,14 @@ TEST(EffectTables, OscillatorGroupsSumTo127) {
   EXPECT_EQ(fx->plasma.oscillators[3].step, -17);
 }
 
-TEST(EffectTables, VertexMotionFollowsTheRandOrder) {
+TEST(EffectTables, VertexMotionFollowsTheDrawOrder) {
   auto fx = std::make_unique<EffectState>();
-  std::srand(1234);
-  init_effect_tables(*fx, tables());
-  std::srand(1234);
+  init_effect_tables(*fx, tables(), 1234);
+  Random random;
+  seed_random(random, 1234);
   for (int i = 0; i < VERTEX_COUNT; ++i) {
-    const int r1 = std::rand(), r2 = std::rand(), r3 = std::rand(), r4 = std::rand();
+    const int r1 = next_random(random), r2 = next_random(random);
+    const int r3 = next_random(random), r4 = next_random(random);
     EXPECT_EQ(fx->polygon.vertex_speed_x[i], static_cast<float>(((r1 % 500) / 250.0 - 1) / 40.0));
     EXPECT_EQ(fx->polygon.vertex_speed_y[i], static_cast<float>(((r2 % 500) / 250.0 - 1) / 40.0));
     EXPECT_EQ(fx->polygon.vertex_angle_x[i], static_cast<float>((r3 % 500) / 150.0 - 1));
@@ -145,8 +145,8 @@ TEST(EffectTick, VertexAnglesAdvanceInSinglePrecision) {
 
 TEST(EffectTick, OscillatorPhasesWrapIncludingNegativeSpeeds) {
   auto fx = fresh();
-  fx->plasma.oscillators[1].phase = 3;  // speed -7
-  fx->plasma.oscillators[0].phase = 1020;  // speed 6
+  fx->plasma.oscillators[1].phase = 3;    // speed -7
+  fx->plasma.oscillators[0].phase = 1020; // speed 6
   effect_tick(*fx, 0, scene_at(0).names_orbit);
   EXPECT_EQ(fx->plasma.oscillators[1].phase, 1020);
   EXPECT_EQ(fx->plasma.oscillators[0].phase, 2);
@@ -172,7 +172,7 @@ TEST(EffectTick, ScrollerMovesTwoPixelsAndACharacterEveryEighthTick) {
 
 TEST(EffectTick, ScrollCharCyclesThroughTheTextAndBackToZero) {
   auto fx = fresh();
-  static const char text[] = "abcdefghijklmnopqrstuvwxyz";  // 26 characters
+  static const char text[] = "abcdefghijklmnopqrstuvwxyz"; // 26 characters
   fx->scroller.scroll_text = text;
   int max_seen = 0;
   bool wrapped = false;
@@ -183,7 +183,7 @@ TEST(EffectTick, ScrollCharCyclesThroughTheTextAndBackToZero) {
     if (before == 6 && fx->scroller.scroll_char == 0)
       wrapped = true;
   }
-  EXPECT_EQ(max_seen, 6);  // strlen - 20
+  EXPECT_EQ(max_seen, 6); // strlen - 20
   EXPECT_TRUE(wrapped);
 }
 
@@ -223,7 +223,7 @@ TEST(EffectTick, SlotWrapsToZeroAndTakesTheNextNameUntilTheEmptyTail) {
   auto fx = fresh();
   fx->names.name_slot_phase[0] = 2046;
   effect_tick(*fx, 0, scene_at(17).names_orbit);
-  EXPECT_EQ(fx->names.name_slot_phase[0], 0);  // 2052 > 2047 becomes exactly 0
+  EXPECT_EQ(fx->names.name_slot_phase[0], 0); // 2052 > 2047 becomes exactly 0
   EXPECT_EQ(fx->names.name_list_index, 4);
   EXPECT_EQ(fx->names.name_slot_text[0], name_list[4]);
 

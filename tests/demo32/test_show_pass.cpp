@@ -2,7 +2,6 @@
 // asks of the platform and when.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <string>
@@ -59,8 +58,7 @@ struct ShowPass : ::testing::Test {
   Platform32 platform = recorder.platform();
 
   void SetUp() override {
-    std::srand(3);
-    prepare_show(*show);
+    prepare_show(*show, 3);
     put(clock.song_position, 5);
     start_show(*show, clock, 1000);
     recorder.now = 1000;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <random>
 #include <vector>
@@ -196,8 +195,7 @@ TEST(Smear, LowerBandsAreRedoneWhenTheirGuessNeverCatchesUp) {
 // smear is checked against the plain loop.
 TEST(Smear, MatchesThePlainLoopOnTheWholeShow) {
   auto show = std::make_unique<d32::Show32>();
-  std::srand(1);
-  d32::prepare_show(*show);
+  d32::prepare_show(*show, 1);
   show->smear_enabled = 0; // smeared below, by both filters
   d32::ShowClock clock;
   Frame pixels(d32::SCREEN_PIXELS, 0);

@@ -1,21 +1,13 @@
 #pragma once
-// demo32 on the virtual clock: the offline platform of the show. Frame i runs
-// the show's own pass with the music and the effect steps that real time
-// would have run by then.
+// demo32 offline: the frames of the virtual clock (frame_clock32.h) handed
+// to the outputs.
 #include <cstdint>
 
-#include "demo32/show/show.h"
+#include "tools/capture/frame_clock32.h"
 #include "tools/capture/frame_outputs.h"
-#include "tools/capture/music32.h"
 #include "tools/capture/progress.h"
 
 namespace capture {
-
-struct Run32 {
-  d32::Show32 show;
-  Music32 music;
-  uint32_t pixels[FRAME_PIXELS] = {}; // the offscreen surface, never cleared
-};
 
 struct Plan32 {
   int32_t fps = 60;
@@ -23,9 +15,6 @@ struct Plan32 {
   int64_t last_frame = 0;  // no frame after this one is computed
   bool draw = true;        // false: only the clock runs (for checking it)
 };
-
-// Initial state, then the tables built after std::srand(seed) as at start-up.
-void start_run32(Run32 &run, uint32_t seed, bool smear);
 
 // Runs frames 0, 1, ... up to plan.last_frame or until the end mark has been
 // read before a pass. Returns the number of frames run (the last one is that

@@ -32,7 +32,7 @@ struct Options {
   int32_t crf = 16;
   std::string preset = "veryfast";
   bool seed_given = false;
-  uint32_t seed = 0; // std::srand seed of the polygon motion
+  uint32_t seed = 0; // seed of the polygon motion
   bool no_smear = false;
   bool quiet = false;
 };

@@ -10,6 +10,7 @@
 
 #include "tools/capture/capture_error.h"
 #include "tools/capture/frames32.h"
+#include "tools/capture/music32.h"
 #include "tools/capture/output_files.h"
 #include "tools/capture/show8.h"
 #include "tools/capture/virtual_clock.h"

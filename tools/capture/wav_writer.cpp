@@ -3,21 +3,12 @@
 #include <cstring>
 
 #include "tools/capture/capture_error.h"
+#include "tools/capture/le_bytes.h"
 #include "tools/capture/version.h"
 
 namespace capture {
 
 namespace {
-
-void put16(std::vector<uint8_t> &b, uint32_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void put32(std::vector<uint8_t> &b, uint32_t v) {
-  put16(b, v & 0xFFFF);
-  put16(b, v >> 16);
-}
 
 void put_tag(std::vector<uint8_t> &b, const char (&tag)[5]) {
   for (int i = 0; i < 4; ++i)

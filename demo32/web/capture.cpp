@@ -1,0 +1,43 @@
+#include "demo32/web/capture.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "web/capture_request.h"
+#include "web/sha256.h"
+
+namespace web32 {
+
+// The hashes are of the bytes in memory: the raw files' little-endian words.
+static_assert(std::endian::native == std::endian::little);
+
+std::string capture_frames(capture::Run32 &run, const d32::WaveMemory &memory,
+                           const CaptureRequest &request, web::PassTimes &times) {
+  web::FrameHashes hashes = web::frame_hashes(request.frames);
+  capture::start_run32(run, request.seed, request.smear);
+  for (int64_t i = 0; i <= hashes.last; ++i) {
+    const double start = web::now_ms();
+    if (!capture::run_frame32(run, memory, request.fps, i))
+      return "error: at " + std::to_string(request.fps) +
+             " frames a second the show ends with frame " + std::to_string(i - 1);
+    web::record_pass(times, web::now_ms() - start);
+    web::note_frame(hashes, i, run.pixels, sizeof run.pixels);
+  }
+  return web::capture_answer(hashes);
+}
+
+std::string audio_hash(const d32::WaveMemory &memory, int64_t n) {
+  d32::Synth synth;
+  d32::ShowClock clock;
+  int16_t buffer[CALLBACK_SAMPLES];
+  web::Sha256 sha;
+  web::sha256_start(sha);
+  for (int64_t done = 0; done < n; done += CALLBACK_SAMPLES) {
+    d32::synth_render(synth, memory, clock, buffer, CALLBACK_SAMPLES);
+    const int64_t take = std::min<int64_t>(CALLBACK_SAMPLES, n - done);
+    web::sha256_add(sha, buffer, static_cast<size_t>(take) * sizeof buffer[0]);
+  }
+  return web::sha256_hex(sha);
+}
+
+} // namespace web32

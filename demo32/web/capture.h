@@ -1,0 +1,35 @@
+#pragma once
+// The page's capture mode: demo32's frames and sound exactly as demo-capture
+// computes them, named by their SHA-256. Plain code, driven by the page's
+// platform (main.cpp).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "demo32/synth/synth.h"
+#include "tools/capture/frame_clock32.h"
+#include "web/pass_times.h"
+
+namespace web32 {
+
+struct CaptureRequest {
+  std::vector<int64_t> frames; // in the order asked
+  uint32_t seed = 0;
+  bool smear = true;
+  int32_t fps = 60;
+};
+
+// Runs frames 0 up to the last one asked for from the start of run, timing
+// each in times, and returns the page's answer (web::capture_answer), or
+// "error: ..." when the show ends before a frame asked for. run.pixels then
+// holds the last frame asked for.
+std::string capture_frames(capture::Run32 &run, const d32::WaveMemory &memory,
+                           const CaptureRequest &request, web::PassTimes &times);
+
+// The SHA-256 of the first n samples of the mix, 16-bit little-endian as in
+// the soundtrack's WAV file, rendered in the audio callback's buffers.
+std::string audio_hash(const d32::WaveMemory &memory, int64_t n);
+
+constexpr int32_t CALLBACK_SAMPLES = 4096; // what the page asks of the audio device
+
+} // namespace web32
