@@ -16,11 +16,11 @@ extern "C" void on_stop_signal(int signal_number) {
 }
 
 #ifndef _WIN32
-void catch_signal(int s) {
+void catch_signal(int s, BlockedCalls blocked) {
   struct sigaction action = {};
   action.sa_handler = on_stop_signal;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
+  action.sa_flags = blocked == BlockedCalls::resume ? SA_RESTART : 0;
   sigaction(s, &action, nullptr);
 }
 
@@ -40,16 +40,16 @@ void line_buffered_console() {
 #endif
 }
 
-void catch_stop_signals() {
+void catch_stop_signals([[maybe_unused]] BlockedCalls blocked) {
 #ifdef _WIN32
   std::signal(SIGINT, on_stop_signal);
   std::signal(SIGTERM, on_stop_signal);
 #else
-  catch_signal(SIGINT);
-  catch_signal(SIGTERM);
-  // nohup ignores SIGHUP so that the show outlives its terminal; keep that.
+  catch_signal(SIGINT, blocked);
+  catch_signal(SIGTERM, blocked);
+  // nohup ignores SIGHUP so that the program outlives its terminal; keep that.
   if (!ignored(SIGHUP))
-    catch_signal(SIGHUP);
+    catch_signal(SIGHUP, blocked);
 #endif
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// How a desktop show behaves as a process, the same for demo32 and demo8.
+// How a desktop show behaves as a process, the same for demo32, demo8 and the
+// capture tool.
 //
 // Console lines reach a file or a pipe as soon as they are printed, so none
 // is lost when the program is killed.
@@ -16,9 +17,14 @@ namespace desktop {
 // line buffering, unbuffered). Call before the first line is printed.
 void line_buffered_console();
 
+// What a call blocked in the kernel (a write into a full pipe, the open of a
+// FIFO nobody reads) does when a stop signal arrives: a show resumes it; the
+// capture tool has it fail with EINTR, so that it gives up at once.
+enum class BlockedCalls { resume, interrupt };
+
 // Catches the three signals. Call before SDL starts: SDL then leaves them to
 // us instead of turning them into a quit request.
-void catch_stop_signals();
+void catch_stop_signals(BlockedCalls blocked = BlockedCalls::resume);
 
 // The signal that arrived, or 0.
 int stop_signal();

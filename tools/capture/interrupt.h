@@ -12,7 +12,7 @@ void check_interrupt();
 // The signal that arrived, or 0.
 int interrupt_signal();
 // Ends the process by the signal that arrived, with its default action; on
-// systems where that is not possible, returns the status to exit with.
-int end_by_interrupt_signal();
+// systems where that is not possible, exits with 128 + signal.
+[[noreturn]] int end_by_interrupt_signal();
 
 } // namespace capture
