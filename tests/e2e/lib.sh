@@ -19,7 +19,8 @@ fail() {
 }
 
 # Polls the command until it succeeds. Returns 1 if the program started by
-# start_app ends first; fails the test if the hang guard runs out.
+# start_app ends first; fails the test if the hang guard runs out. WAIT_STEP
+# (seconds, default 0.05) spaces out checks that cost a process or two.
 wait_until() {  # description command...
   local what=$1 started=$SECONDS
   shift
@@ -29,7 +30,7 @@ wait_until() {  # description command...
       return 1
     fi
     [ $((SECONDS - started)) -lt "$HANG_GUARD" ] || fail "hang: no $what after $HANG_GUARD s"
-    sleep 0.05
+    sleep "${WAIT_STEP:-0.05}"
   done
 }
 

@@ -50,19 +50,18 @@ use_wine_prefix "$win/wine-prefix-package"
 # reads SDL_VIDEODRIVER and SDL_AUDIODRIVER into one buffer, so that setting
 # both would ask for a video driver called "disk".
 windows_env=(env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=disk)
+# The probe library is for Linux builds of the shows, not for Wine.
+wine_app() { APP_PROBE=0 start_app "$@"; }
 
 music() { python3 "$helpers/audio_match.py" seconds "$1" 2>/dev/null || echo 0; }
 
 # Waits until the disk recording $1 holds $MUSIC_SECONDS and a bit of music.
+music_recorded() {
+  [ -f "$1" ] && awk -v s="$(music "$1")" -v n="$MUSIC_SECONDS" 'BEGIN { exit !(s > n + 1) }'
+}
 wait_for_music() {
-  local i
-  for i in $(seq 1 600); do
-    [ -f "$1" ] && awk -v s="$(music "$1")" -v n="$MUSIC_SECONDS" 'BEGIN { exit !(s > n + 1) }' &&
-      return 0
-    app_running || fail "the program ended while recording $1"
-    sleep 0.2
-  done
-  fail "$1: not $MUSIC_SECONDS s of music after 120 s"
+  WAIT_STEP=0.3 wait_until "$MUSIC_SECONDS s of music in $1" music_recorded "$1" ||
+    fail "the program ended while recording $1"
 }
 
 # Waits for the program's visible window (xdotool search options after a name
@@ -71,21 +70,23 @@ wait_for_music() {
 wait_for_window() {
   local shot=$1
   shift
-  WINDOW_ID=$(timeout 60 xdotool search --sync --onlyvisible "$@" 2>/dev/null | head -n 1)
-  [ -n "$WINDOW_ID" ] || fail "no window ($*) within 60 s"
+  WINDOW_ID=$(timeout "$HANG_GUARD" xdotool search --sync --onlyvisible "$@" 2>/dev/null | head -n 1)
+  [ -n "$WINDOW_ID" ] || fail "no window ($*)"
   xdotool windowfocus --sync "$WINDOW_ID" 2>/dev/null
-  local i size colours
-  for i in $(seq 1 300); do
-    import -window "$WINDOW_ID" window.png 2>/dev/null &&
-      read -r size colours < <(identify -format '%wx%h %k' window.png 2>/dev/null)
-    [ "${colours:-0}" -ge 16 ] && break
-    sleep 0.2
-  done
-  [ "${size:-}" = 960x720 ] && [ "${colours:-0}" -ge 16 ] ||
-    fail "window $*: ${size:-no picture}, ${colours:-0} colours"
+  WAIT_STEP=0.3 wait_until "a picture in window $*" window_shows_picture ||
+    fail "the program ended before its window $* showed a picture"
+  [ "$WINDOW_SIZE" = 960x720 ] || fail "window $*: $WINDOW_SIZE, not 960x720"
   if [ -n "${DEMO_WINDOWS_SHOTS:-}" ]; then
     mkdir -p "$DEMO_WINDOWS_SHOTS" && cp window.png "$DEMO_WINDOWS_SHOTS/$shot.png"
   fi
+}
+
+# True once the window holds a picture of at least 16 colours; sets WINDOW_SIZE.
+window_shows_picture() {
+  local colours
+  import -window "$WINDOW_ID" window.png 2>/dev/null &&
+    read -r WINDOW_SIZE colours < <(identify -format '%wx%h %k' window.png 2>/dev/null) &&
+    [ "${colours:-0}" -ge 16 ]
 }
 
 # ---- demo8 ------------------------------------------------------------------
@@ -95,13 +96,13 @@ start_app env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/linux8.raw" SDL_DISK
   "$DEMO8" w
 wait_for_music linux8.raw
 kill -TERM "$APP_PID"
-wait_app 30
+wait_app
 
-start_app "${windows_env[@]}" SDL_DISKAUDIOFILE=windows8.raw wine "$pkg/demo8.exe" w
+wine_app "${windows_env[@]}" SDL_DISKAUDIOFILE=windows8.raw wine "$pkg/demo8.exe" w
 wait_for_window demo8 --class demo8.exe
 wait_for_music windows8.raw
 xdotool key Escape
-wait_app 60
+wait_app
 [ "$APP_STATUS" -eq 0 ] || fail "demo8.exe exit status $APP_STATUS"
 printf 'Kurppana tykk\xe4\xe4 kebabista. Niin min\xe4kin.\n' >closing
 tr -d '\r' <out.txt | tail -n 1 | cmp -s - closing || fail "demo8.exe did not end with its closing line"
@@ -110,11 +111,11 @@ python3 "$helpers/audio_match.py" compare windows8.raw linux8.raw "$MUSIC_SECOND
 
 # ---- demo32 -----------------------------------------------------------------
 "$DEMO_CAPTURE" demo32 --seed 1 --frames 0-900 --wav mix32.wav --quiet || fail "Linux capture of demo32"
-start_app "${windows_env[@]}" SDL_DISKAUDIOFILE=windows32.raw wine "$pkg/demo32.exe" -window
+wine_app "${windows_env[@]}" SDL_DISKAUDIOFILE=windows32.raw wine "$pkg/demo32.exe" -window
 wait_for_window demo32 --name 'zyrkon malvestra 2'
 wait_for_music windows32.raw
 xdotool key Escape
-wait_app 60
+wait_app
 [ "$APP_STATUS" -eq 0 ] || fail "demo32.exe exit status $APP_STATUS"
 [ -f "$pkg/stdout.txt" ] && [ ! -e stdout.txt ] || fail "stdout.txt is not beside demo32.exe"
 grep -qx $'wag: 14.989903\r' "$pkg/stdout.txt" || fail "stdout.txt: $(cat "$pkg/stdout.txt")"
@@ -134,18 +135,16 @@ python3 "$helpers/audio_match.py" compare windows32.raw mix32.wav "$MUSIC_SECOND
 # ---- demo32 without sound: its disk device cannot open a directory -----------
 rm -f vintage.bmp "$pkg/stdout.txt" "$pkg/stderr.txt"
 mkdir not-a-file
-start_app "${windows_env[@]}" SDL_DISKAUDIOFILE=not-a-file wine "$pkg/demo32.exe" -window
+wine_app "${windows_env[@]}" SDL_DISKAUDIOFILE=not-a-file wine "$pkg/demo32.exe" -window
 wait_for_window demo32-silent --name 'zyrkon malvestra 2'
-for i in $(seq 1 300); do
-  [ -s "$pkg/stderr.txt" ] && break
-  sleep 0.2
-done
+wait_until "the audio complaint in stderr.txt" test -s "$pkg/stderr.txt" ||
+  fail "demo32.exe ended without sound before writing stderr.txt"
 printf 'emm\xe4 osaa soittaa musiiccia ku oot lameri t\xe4st\xe4 syyst\xe4: ' >complaint
 head -c "$(stat -c %s complaint)" "$pkg/stderr.txt" | cmp -s - complaint ||
   fail "stderr.txt: $(cat "$pkg/stderr.txt")"
 app_running || fail "demo32.exe ended without sound"
 xdotool key Escape
-wait_app 60
+wait_app
 [ "$APP_STATUS" -eq 0 ] || fail "silent demo32.exe exit status $APP_STATUS"
 grep -q wag "$pkg/stdout.txt" && fail "the synthesizer started: $(cat "$pkg/stdout.txt")"
 [ -f vintage.bmp ] || fail "no vintage.bmp after Escape without sound"
