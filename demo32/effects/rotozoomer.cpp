@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "demo32/effects/effects.h"
+#include "demo32/effects/simd_clones.h"
 
 namespace d32 {
 
@@ -21,7 +22,7 @@ Camera rotozoom_camera(const Phases &phases) {
   return c;
 }
 
-void draw_rotozoomer(uint32_t *pixels, const Phases &phases) {
+SIMD_CLONES void draw_rotozoomer(uint32_t *pixels, const Phases &phases) {
   // All trigonometry happens once per frame; the loops below are pure integer work.
   const Camera camera = rotozoom_camera(phases);
   const uint32_t udu = camera.u;
