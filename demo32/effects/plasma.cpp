@@ -4,8 +4,8 @@
 // the next.
 #include <algorithm>
 
+#include "common/simd_clones.h"
 #include "demo32/effects/effects.h"
-#include "demo32/effects/simd_clones.h"
 
 namespace d32 {
 

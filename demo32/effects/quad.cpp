@@ -3,8 +3,8 @@
 // and then across each row.
 #include <algorithm>
 
+#include "common/simd_clones.h"
 #include "demo32/effects/effects.h"
-#include "demo32/effects/simd_clones.h"
 
 namespace d32 {
 

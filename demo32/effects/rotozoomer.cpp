@@ -2,8 +2,8 @@
 // rotates, pulses in zoom and wanders on a Lissajous path around the origin.
 #include <cmath>
 
+#include "common/simd_clones.h"
 #include "demo32/effects/effects.h"
-#include "demo32/effects/simd_clones.h"
 
 namespace d32 {
 

@@ -17,8 +17,8 @@
 // own pictures they meet within a few dozen pixels.
 #include <cstring>
 
+#include "common/simd_clones.h"
 #include "demo32/effects/effects.h"
-#include "demo32/effects/simd_clones.h"
 
 namespace d32 {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/simd_clones.h"
 #include "demo32/effects/effects.h"
-#include "demo32/effects/simd_clones.h"
 
 namespace d32 {
 

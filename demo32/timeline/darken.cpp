@@ -1,6 +1,6 @@
 #include "demo32/timeline/darken.h"
 
-#include "demo32/effects/simd_clones.h"
+#include "common/simd_clones.h"
 #include "demo32/screen.h"
 
 namespace d32 {
