@@ -10,11 +10,21 @@
 //
 // Only "avx2" is named: it brings no fused multiply-add, and contraction stays
 // off anyway, so floating-point results cannot change either.
+//
+// A loop that should take a different shape for AVX2, not just wider
+// instructions, is written twice instead: a function marked SIMD_AVX2 is
+// compiled for AVX2 alone and may be called only when simd_avx2() is true.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__) &&         \
     !defined(SIMD_CLONES_OFF)
 #define SIMD_CLONES __attribute__((target_clones("avx2", "default")))
+#define SIMD_AVX2 __attribute__((target("avx2")))
+#define SIMD_HAS_AVX2_BUILD 1
+inline bool simd_avx2() {
+  return __builtin_cpu_supports("avx2");
+}
 #else
 #define SIMD_CLONES
+#define SIMD_HAS_AVX2_BUILD 0
 #endif
 
 // Helpers of a cloned function must be inlined into each clone: called

@@ -85,8 +85,10 @@ TEST(Smear, TopByteIsUntouched) {
     ASSERT_EQ(out[i] >> 24, f[i] >> 24) << i;
 }
 
-// The filter runs the frame in eight bands of 30 rows side by side; a band's
-// real starting values are the last pixel of the band above.
+// The filter runs the frame in bands side by side, eight of 30 rows with AVX2
+// and four of 60 without; a band's real starting values are the last pixel
+// of the band above. The cases below sit at every 30-row edge, so both kinds
+// of edge are covered.
 constexpr int BANDS = 8;
 constexpr int BAND_ROWS = 240 / BANDS;
 
