@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "common/simd_clones.h"
 #include "demo32/effects/effects.h"
 
 namespace d32 {
@@ -42,7 +43,7 @@ void build_lens_tables(LensTables &lens) {
   }
 }
 
-void draw_lens(uint32_t *pixels, const Phases &phases, const LensTables &lens) {
+SIMD_CLONES void draw_lens(uint32_t *pixels, const Phases &phases, const LensTables &lens) {
   // Texture scroll, -64..64 texels; the divisions truncate toward zero.
   const int32_t du = static_cast<int32_t>(std::cos(phases.phase4 * PI / 1024) * 64 * 256) / 256;
   const int32_t dv = static_cast<int32_t>(std::sin(phases.phase6 * PI / 1024) * 64 * 256) / 256;

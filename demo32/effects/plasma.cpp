@@ -4,6 +4,7 @@
 // the next.
 #include <algorithm>
 
+#include "common/simd_clones.h"
 #include "demo32/effects/effects.h"
 
 namespace d32 {
@@ -29,8 +30,8 @@ inline uint32_t pack(uint32_t red, uint32_t green, uint32_t blue) {
 
 } // namespace
 
-void draw_plasma(uint32_t *pixels, const Plasma &plasma, const EffectTables &tables,
-                 int32_t first_row, int32_t end_row, int32_t set) {
+SIMD_CLONES void draw_plasma(uint32_t *pixels, const Plasma &plasma, const EffectTables &tables,
+                             int32_t first_row, int32_t end_row, int32_t set) {
   if (set < 0 || set > 3)
     return;
   first_row = std::max(first_row, 0);

@@ -18,11 +18,6 @@ struct PolygonEdge {
   int64_t x;      // 16.16 current x
 };
 
-// Marks an edge that does not cross the current row. It sorts below every real
-// crossing, so inactive edges end up last; a real crossing can be negative once
-// vertices leave the screen, which is why this is not -1.
-constexpr int32_t NO_CROSSING = INT32_MIN;
-
 PolygonEdge make_edge(const Vertex &from, const Vertex &to) {
   PolygonEdge e{};
   if (to.y > from.y) {
@@ -56,14 +51,15 @@ int32_t clamp_crossing(int64_t x) {
   return static_cast<int32_t>(x);
 }
 
+// Insertion sort: a row is crossed by only a few edges, usually two or four.
 void sort_descending(int32_t *values, int32_t n) {
-  for (int32_t i = 0; i < n - 1; ++i)
-    for (int32_t j = i + 1; j < n; ++j)
-      if (values[j] > values[i]) {
-        const int32_t t = values[i];
-        values[i] = values[j];
-        values[j] = t;
-      }
+  for (int32_t i = 1; i < n; ++i) {
+    const int32_t v = values[i];
+    int32_t j = i;
+    for (; j > 0 && values[j - 1] < v; --j)
+      values[j] = values[j - 1];
+    values[j] = v;
+  }
 }
 
 } // namespace
@@ -100,21 +96,23 @@ void fill_polygon(uint32_t *pixels, int32_t n, const Vertex *vertices, uint32_t 
     end_row = SCREEN_HEIGHT;
 
   for (int64_t y = first_row; y < end_row; ++y) {
+    // Only the edges that cross this row are collected and sorted.
+    int32_t crossed = 0;
     for (int32_t i = 0; i < n; ++i) {
       PolygonEdge &e = edges[i];
       if (e.top <= y && y < e.bottom) {
         // Intended: the step comes before the first use, so on the top row the
         // crossing already sits one row's step along the edge.
         e.x += e.slope;
-        crossings[i] = clamp_crossing(e.x / 65536);
-      } else {
-        crossings[i] = NO_CROSSING;
+        crossings[crossed++] = clamp_crossing(e.x / 65536);
       }
     }
-    sort_descending(crossings.get(), n);
+    sort_descending(crossings.get(), crossed);
 
+    // Each row lies between whole-numbered vertex rows, so a closed outline
+    // crosses it an even number of times: the crossings pair up right to left.
     uint32_t *row = pixels + y * SCREEN_WIDTH;
-    for (int32_t i = 0; i + 1 < n && crossings[i] != NO_CROSSING; i += 2) {
+    for (int32_t i = 0; i + 1 < crossed; i += 2) {
       const int32_t right = crossings[i] < SCREEN_WIDTH - 1 ? crossings[i] : SCREEN_WIDTH - 1;
       const int32_t left = crossings[i + 1] > 0 ? crossings[i + 1] : 0;
       for (int32_t x = left; x <= right; ++x)

@@ -3,6 +3,7 @@
 // and then across each row.
 #include <algorithm>
 
+#include "common/simd_clones.h"
 #include "demo32/effects/effects.h"
 
 namespace d32 {
@@ -16,8 +17,8 @@ uint32_t wrapped_step(uint32_t from, uint32_t to, int32_t n) {
 
 } // namespace
 
-void draw_quad(uint32_t *pixels, const QuadCorners &corners, int32_t x, int32_t y, int32_t w,
-               int32_t h) {
+SIMD_CLONES void draw_quad(uint32_t *pixels, const QuadCorners &corners, int32_t x, int32_t y,
+                           int32_t w, int32_t h) {
   // The edge and row steps divide by h and w.
   if (w <= 0 || h <= 0)
     return;

@@ -2,6 +2,7 @@
 // rotates, pulses in zoom and wanders on a Lissajous path around the origin.
 #include <cmath>
 
+#include "common/simd_clones.h"
 #include "demo32/effects/effects.h"
 
 namespace d32 {
@@ -21,7 +22,7 @@ Camera rotozoom_camera(const Phases &phases) {
   return c;
 }
 
-void draw_rotozoomer(uint32_t *pixels, const Phases &phases) {
+SIMD_CLONES void draw_rotozoomer(uint32_t *pixels, const Phases &phases) {
   // All trigonometry happens once per frame; the loops below are pure integer work.
   const Camera camera = rotozoom_camera(phases);
   const uint32_t udu = camera.u;

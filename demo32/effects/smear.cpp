@@ -5,9 +5,9 @@
 // Carrying the values makes the whole frame one serial chain, so a plain loop
 // spends its time waiting on the previous pixel (packing the three channels
 // into one word saves instructions but not time: the chain stays as long).
-// Instead the frame is cut into four bands of whole row pairs that are
-// filtered side by side in the lanes of a vector. Only the top band knows its
-// starting values (0); the others start from a guess of 0 and are repaired
+// Instead the frame is cut into bands of whole row pairs that are filtered
+// side by side in the lanes of a vector: eight with AVX2, four without. Only
+// the top band knows its starting values (0); the others start from a guess of 0 and are repaired
 // afterwards. A pixel's output bytes are exactly the running values after it,
 // so each lower band is re-run with the plain filter from its true start (the
 // last pixel of the band above) until a recomputed pixel equals the guessed
@@ -16,56 +16,69 @@
 // own pictures they meet within a few dozen pixels.
 #include <cstring>
 
+#include "common/simd_clones.h"
 #include "demo32/effects/effects.h"
 
 namespace d32 {
 
 namespace {
 
-constexpr int BANDS = 4;
-constexpr int BAND_PIXELS = SCREEN_PIXELS / BANDS;
-static_assert(SCREEN_HEIGHT % (2 * BANDS) == 0, "every band must start on an even row");
-
-// One pixel of each band, band k in lane k.
-typedef uint32_t BandPixels __attribute__((vector_size(4 * BANDS)));
+// Eight bands fill a 256-bit vector, four a 128-bit one; without AVX2 an
+// eight-lane vector would be taken apart lane by lane, far slower than four.
+template <int BANDS> struct Bands {
+  static constexpr int PIXELS = SCREEN_PIXELS / BANDS; // of one band
+  static_assert(SCREEN_HEIGHT % (2 * BANDS) == 0, "every band must start on an even row");
+  // One pixel of each band, band k in lane k. The helpers that pass it by
+  // value are always inlined, so the warning about its calling convention
+  // without AVX concerns no real call.
+  typedef uint32_t Pixels __attribute__((vector_size(4 * BANDS)));
+};
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
 
 // The frame before filtering: the repair reads the input the guess overwrote.
 uint32_t input_copy[SCREEN_PIXELS];
 
 // One step of the filter, for one pixel (uint32_t) or one per band
-// (BandPixels). All values are non-negative, so the divisions round down.
-template <typename T> T smear_even(T in, T &b, T &g, T &r) {
+// (Bands::Pixels). All values are non-negative, so the divisions round down.
+template <typename T> SIMD_INLINE T smear_even(T in, T &b, T &g, T &r) {
   b = ((in & 0xFFu) + 3 * b) / 4;
   g = (((in >> 8) & 0xFFu) + g) / 2;
   r = (3 * ((in >> 16) & 0xFFu) + 5 * r) / 8;
   return (in & 0xFF000000u) | (r << 16) | (g << 8) | b;
 }
 
-template <typename T> T smear_odd(T in, T &b, T &g, T &r) {
+template <typename T> SIMD_INLINE T smear_odd(T in, T &b, T &g, T &r) {
   b = ((in & 0xFFu) + 2 * b) / 4;
   g = (((in >> 8) & 0xFFu) + 2 * g) / 4;
   r = (((in >> 16) & 0xFFu) + 2 * r) / 4;
   return (in & 0xFF000000u) | (r << 16) | (g << 8) | b;
 }
 
-BandPixels load_bands(const uint32_t *p) {
+template <int BANDS> SIMD_INLINE typename Bands<BANDS>::Pixels load_bands(const uint32_t *p) {
   // Listed out: filling the lanes one by one in a loop goes through memory.
-  static_assert(BANDS == 4);
-  return BandPixels{p[0], p[BAND_PIXELS], p[2 * BAND_PIXELS], p[3 * BAND_PIXELS]};
+  constexpr int N = Bands<BANDS>::PIXELS;
+  if constexpr (BANDS == 8)
+    return typename Bands<8>::Pixels{p[0],     p[N],     p[2 * N], p[3 * N],
+                                     p[4 * N], p[5 * N], p[6 * N], p[7 * N]};
+  else
+    return typename Bands<4>::Pixels{p[0], p[N], p[2 * N], p[3 * N]};
 }
 
-void store_bands(uint32_t *p, BandPixels v) {
+template <int BANDS> SIMD_INLINE void store_bands(uint32_t *p, typename Bands<BANDS>::Pixels v) {
   for (int k = 0; k < BANDS; ++k)
-    p[k * BAND_PIXELS] = v[k];
+    p[k * Bands<BANDS>::PIXELS] = v[k];
 }
 
-// Re-runs `band` from the running values its top-left pixel really starts from.
-void repair_band(uint32_t *pixels, int band) {
-  const uint32_t above = pixels[band * BAND_PIXELS - 1];
+// Re-runs the band of `count` pixels from `first` on, from the running values
+// its top-left pixel really starts from.
+void repair_band(uint32_t *pixels, int first, int count) {
+  const uint32_t above = pixels[first - 1];
   uint32_t b = above & 0xFFu, g = (above >> 8) & 0xFFu, r = (above >> 16) & 0xFFu;
-  const uint32_t *in = input_copy + band * BAND_PIXELS;
-  uint32_t *out = pixels + band * BAND_PIXELS;
-  for (int i = 0; i < BAND_PIXELS; ++i) {
+  const uint32_t *in = input_copy + first;
+  uint32_t *out = pixels + first;
+  for (int i = 0; i < count; ++i) {
     const uint32_t v =
         i / SCREEN_WIDTH % 2 == 0 ? smear_even(in[i], b, g, r) : smear_odd(in[i], b, g, r);
     if (v == out[i])
@@ -74,20 +87,38 @@ void repair_band(uint32_t *pixels, int band) {
   }
 }
 
-} // namespace
-
-void smear_rows(uint32_t *pixels) {
+template <int BANDS> SIMD_INLINE void smear_bands(uint32_t *pixels) {
+  using Pixels = typename Bands<BANDS>::Pixels;
+  constexpr int N = Bands<BANDS>::PIXELS;
   std::memcpy(input_copy, pixels, sizeof input_copy);
-  BandPixels b = {}, g = {}, r = {};
-  for (int pair_start = 0; pair_start < BAND_PIXELS; pair_start += 2 * SCREEN_WIDTH) {
+  Pixels b = {}, g = {}, r = {};
+  for (int pair_start = 0; pair_start < N; pair_start += 2 * SCREEN_WIDTH) {
     for (int i = pair_start; i < pair_start + SCREEN_WIDTH; ++i)
-      store_bands(pixels + i, smear_even(load_bands(input_copy + i), b, g, r));
+      store_bands<BANDS>(pixels + i, smear_even(load_bands<BANDS>(input_copy + i), b, g, r));
     for (int i = pair_start + SCREEN_WIDTH; i < pair_start + 2 * SCREEN_WIDTH; ++i)
-      store_bands(pixels + i, smear_odd(load_bands(input_copy + i), b, g, r));
+      store_bands<BANDS>(pixels + i, smear_odd(load_bands<BANDS>(input_copy + i), b, g, r));
   }
   // Top to bottom: each repair starts from the finished band above.
   for (int band = 1; band < BANDS; ++band)
-    repair_band(pixels, band);
+    repair_band(pixels, band * N, N);
+}
+
+#if SIMD_HAS_AVX2_BUILD
+SIMD_AVX2 void smear_rows_avx2(uint32_t *pixels) {
+  smear_bands<8>(pixels);
+}
+#endif
+
+} // namespace
+
+void smear_rows(uint32_t *pixels) {
+#if SIMD_HAS_AVX2_BUILD
+  if (simd_avx2()) {
+    smear_rows_avx2(pixels);
+    return;
+  }
+#endif
+  smear_bands<4>(pixels);
 }
 
 } // namespace d32

@@ -85,9 +85,12 @@ TEST(Smear, TopByteIsUntouched) {
     ASSERT_EQ(out[i] >> 24, f[i] >> 24) << i;
 }
 
-// The filter runs the frame in four bands of 60 rows side by side; a band's
-// real starting values are the last pixel of the band above.
-constexpr int BAND_ROWS = 60;
+// The filter runs the frame in bands side by side, eight of 30 rows with AVX2
+// and four of 60 without; a band's real starting values are the last pixel
+// of the band above. The cases below sit at every 30-row edge, so both kinds
+// of edge are covered.
+constexpr int BANDS = 8;
+constexpr int BAND_ROWS = 240 / BANDS;
 
 Frame random_frame(std::mt19937 &rng) {
   Frame f(d32::SCREEN_PIXELS);
@@ -135,7 +138,7 @@ std::vector<Frame> awkward_frames() {
 
     // One bright or dark pixel just above each band edge, on a flat grey.
     Frame edges(d32::SCREEN_PIXELS, 0x00808080u);
-    for (int band = 1; band < 4; ++band)
+    for (int band = 1; band < BANDS; ++band)
       edges[band * BAND_ROWS * 320 - 1 - round] = round % 2 == 0 ? 0x00FFFFFFu : 0u;
     frames.push_back(edges);
 
@@ -184,7 +187,7 @@ TEST(Smear, LowerBandsAreRedoneWhenTheirGuessNeverCatchesUp) {
     reference_smear(want);
     // The top band shows what a guess of 0 does on these rows: it stays at 0.
     ASSERT_EQ(want[BAND_ROWS * 320 - 2] >> c.shift & 0xFF, 0u);
-    for (int band = 1; band <= 4; ++band)
+    for (int band = 1; band <= BANDS; ++band)
       ASSERT_EQ(want[band * BAND_ROWS * 320 - 1] >> c.shift & 0xFF, 1u) << band;
     EXPECT_EQ(smeared(f), want);
   }

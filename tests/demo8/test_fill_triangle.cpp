@@ -168,17 +168,26 @@ void reference_fill(std::vector<uint8_t> &px, int pitch, int64_t x0, int64_t y0,
 }
 
 TEST(FillTriangle, MatchesRowByRowSteppingAnywhere) {
+  // Small triangles give spans of every short length; a patterned background
+  // shows a pixel filtered in the wrong place or written outside the span.
   std::mt19937 rng(8);
-  for (int range : {400, 3000}) {
+  std::vector<uint8_t> pattern(Screen::PITCH * 240);
+  for (uint8_t &p : pattern)
+    p = static_cast<uint8_t>(rng());
+  for (int range : {20, 400, 3000}) {
     std::uniform_int_distribution<int> coord(-range, range);
     for (int n = 0; n < 400; ++n) {
       int v[6];
       for (int &c : v)
         c = coord(rng);
+      if (range == 20) // around the middle and the right edge of the screen
+        for (int k = 0; k < 6; k += 2)
+          v[k] += n % 2 == 0 ? 160 : 315, v[k + 1] += 120;
       const uint16_t colour = static_cast<uint16_t>(0x80FF ^ (2 << (n % 6)));
       Screen sc;
+      sc.pixels = pattern;
       fill_triangle(sc.surface(), v[0], v[1], v[2], v[3], v[4], v[5], colour);
-      std::vector<uint8_t> expected(Screen::PITCH * 240, BACKGROUND);
+      std::vector<uint8_t> expected = pattern;
       reference_fill(expected, Screen::PITCH, v[0], v[1], v[2], v[3], v[4], v[5], colour);
       ASSERT_EQ(sc.pixels, expected)
           << v[0] << "," << v[1] << " " << v[2] << "," << v[3] << " " << v[4] << "," << v[5];

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
+#include <utility>
 #include <vector>
 
 #include "demo8/effects/effects.h"
@@ -96,6 +98,38 @@ TEST(TextLine, NeverTouchesTheLastRowOrThePadding) {
     for (int y = 0; y < H; ++y)
       for (int px = W; px < 352; ++px)
         ASSERT_EQ(s.at(px, y), PADDING) << "x " << x << " y " << y << " column " << px;
+  }
+}
+
+// The text drawn the plain way, pixel by pixel, with every pixel clipped.
+void reference_text_line(Screen &s, int x, int y, const char *text) {
+  for (int n = 0; n < 20; ++n)
+    for (int r = 0; r < 8; ++r) {
+      const int b = y + 2 * r;
+      if (b < 0 || b > H - 3)
+        continue;
+      for (int j = 0; j < 8; ++j)
+        if (d8::font_glyphs[text[n] & 31][r] & (0x80 >> j))
+          for (const auto &[dx, dy] : {std::pair{0, 0}, {1, 0}, {0, 1}}) {
+            const int px = x + 16 * n + 2 * j + dx;
+            if (px >= 0 && px < W)
+              s.mem[(b + dy) * s.pitch + px] ^= 0xFF;
+          }
+    }
+}
+
+TEST(TextLine, MatchesThePlainLoopAtAnyPlace) {
+  // Cells wholly on screen, cut by either edge, or off it, over a padded pitch.
+  std::mt19937 rng(8);
+  for (int k = 0; k < 300; ++k) {
+    char text[21] = {};
+    for (int n = 0; n < 20; ++n)
+      text[n] = static_cast<char>(rng());
+    const int x = static_cast<int>(rng() % 400) - 60, y = static_cast<int>(rng() % 280) - 20;
+    Screen got(336), want(336);
+    d8::draw_text_line(got.surface(), x, y, text);
+    reference_text_line(want, x, y, text);
+    ASSERT_EQ(got.mem, want.mem) << "x " << x << " y " << y;
   }
 }
 
