@@ -230,7 +230,11 @@ void capture32(const Options &o, Outputs &out) {
   auto memory = std::make_unique<d32::WaveMemory>();
   d32::build_wave_memory(*memory);
 
-  const int64_t end_sample = find_end_sample();
+  // The pictures take the music's clock from the chart; the samples are
+  // rendered once, for the sound files only.
+  auto chart = std::make_unique<SongChart>();
+  chart_song(*chart);
+  const int64_t end_sample = chart->end_sample;
   if (end_sample < 0)
     fail(EXIT_RUNTIME, "the song has no end mark, so the show would never end");
   Stretch s = stretch_of(o, last_frame_before(end_sample, o.fps), o.fps);
@@ -267,6 +271,7 @@ void capture32(const Options &o, Outputs &out) {
     plan.fps = o.fps;
     plan.first_frame = s.first_frame;
     plan.last_frame = s.last_frame;
+    plan.chart = chart.get();
     Progress progress;
     progress_start(progress, s.last_frame + 1, o.fps, o.quiet);
     const int64_t run_frames = run_frames32(*run, *memory, plan, &out.frames, &progress);
