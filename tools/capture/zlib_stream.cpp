@@ -135,9 +135,13 @@ int32_t first_differing_byte(uint64_t differ) {
 #endif
 }
 
+// Three bytes as p[0] << 16 | p[1] << 8 | p[2].
+uint32_t hash_of(uint32_t three_bytes) {
+  return (three_bytes * 2654435761u) >> (32 - HASH_BITS);
+}
+
 uint32_t hash_at(const uint8_t *p) {
-  const uint32_t v = static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2];
-  return (v * 2654435761u) >> (32 - HASH_BITS);
+  return hash_of(static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2]);
 }
 
 // How many of the first limit bytes of a and b agree, eight at a time.
@@ -211,31 +215,42 @@ void zlib_compress(Deflater &d, const uint8_t *data, size_t size, std::vector<ui
     if (pos + MIN_MATCH <= n) {
       const int32_t limit = std::min(MAX_MATCH, n - pos);
       int32_t candidate = d.head[hash_at(data + pos)];
-      for (int tries = 0; candidate >= 0 && tries < CHAIN_LIMIT; ++tries) {
-        const int32_t distance = pos - candidate;
-        if (distance > WINDOW)
-          break;
-        // Only a longer match counts, so one that differs at best_length
-        // cannot win.
-        if (best_length > 0 && data[candidate + best_length] != data[pos + best_length]) {
-          candidate = d.prev[static_cast<size_t>(candidate)];
-          continue;
-        }
-        const int32_t length = match_length(data + candidate, data + pos, limit);
-        if (length > best_length) {
-          best_length = length;
-          best_distance = distance;
-          if (length == limit)
-            break;
+      // Chains run back in position; none before the window counts.
+      const int32_t oldest = std::max(0, pos - WINDOW);
+      const uint8_t *const here = data + pos;
+      // Only a longer match counts, so a candidate that differs at
+      // best_length cannot win.
+      uint8_t next = here[0];
+      for (int tries = 0; candidate >= oldest && tries < CHAIN_LIMIT; ++tries) {
+        if (data[candidate + best_length] == next) {
+          const int32_t length = match_length(data + candidate, here, limit);
+          if (length > best_length) {
+            best_length = length;
+            best_distance = pos - candidate;
+            if (length == limit)
+              break;
+            next = here[best_length];
+          }
         }
         candidate = d.prev[static_cast<size_t>(candidate)];
       }
     }
     if (best_length >= MIN_MATCH) {
       put_match(w, t, best_length, best_distance);
-      for (int32_t k = 0; k < best_length; ++k, ++pos)
-        if (pos + MIN_MATCH <= n)
-          insert(d, data, pos);
+      // Every position the match covers goes into the chains, the three
+      // bytes of each hashed as a rolling window.
+      const int32_t end = pos + best_length;
+      const int32_t last = std::min(end, n - MIN_MATCH + 1);
+      if (pos < last) {
+        uint32_t v = static_cast<uint32_t>(data[pos]) << 8 | data[pos + 1];
+        for (; pos < last; ++pos) {
+          v = (v << 8 | data[pos + 2]) & 0xFFFFFFu;
+          const uint32_t h = hash_of(v);
+          d.prev[static_cast<size_t>(pos)] = d.head[h];
+          d.head[h] = pos;
+        }
+      }
+      pos = end;
     } else {
       put_code(w, t.symbol[data[pos]]);
       if (pos + MIN_MATCH <= n)
