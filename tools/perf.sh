@@ -5,12 +5,23 @@
 # medians, renders each whole show offline with demo-capture (no output files)
 # and reads its wall time, CPU time and peak memory from GNU time.
 #
+# Then, side by side on the same demo32 frames (seed 2005): demo-capture --png
+# against ffmpeg's PNG encoder, and demo-capture --video against ffmpeg
+# encoding the same frames alone with the same settings. ffmpeg reads the
+# frames rendered beforehand as one rgb24 file (made from --raw, not timed),
+# so its figures are encoding alone; demo-capture's include rendering them.
+# For the video ffmpeg also enlarges (nearest neighbour) and converts them
+# (BT.709, limited range, 4:2:0) as demo-capture does, and encodes the same
+# soundtrack to AAC; both use every core.
+#
 # Usage: tools/perf.sh [--check] [--no-build]
 #   --check     exit with status 1 when a budget is missed
 #   --no-build  use the binaries already in build-release
 # Environment: PERF_REPS (benchmark repetitions, default 5), PERF_MIN_TIME
 # (seconds per repetition, default 0.2), PERF_RENDERS (offline renders of each
-# show, default 3), PERF_JOBS (build jobs, default 2).
+# show, default 3), PERF_JOBS (build jobs, default 2), PERF_FRAMES (a demo32
+# range A-B for the comparison with ffmpeg, default the whole show),
+# PERF_ENCODE=0 (leave that comparison out).
 #
 # Frame and music figures are CPU time of the benchmark thread: on a shared
 # machine wall time also counts the time other processes held the core. The
@@ -84,12 +95,74 @@ for show in demo32 demo8; do
   done
 done
 
-python3 - "$work" "$renders" "$check" <<'EOF'
+# Wall seconds, user + system CPU seconds of the command and its children.
+timed() {  # name command...
+  local name=$1 start end
+  shift
+  start=$EPOCHREALTIME
+  /usr/bin/time -o "$work/gnu_time" -f '%U %S' "$@" >/dev/null 2>"$work/cmd.err" || {
+    cat "$work/cmd.err" >&2
+    echo "perf: $name failed" >&2
+    exit 1
+  }
+  end=$EPOCHREALTIME
+  read -r user system <"$work/gnu_time"
+  echo "$name $(python3 -c "print($end - $start, $user + $system)")" >>"$work/encode"
+}
+bytes_of() { du -sb --apparent-size "$1" | cut -f1; }
+
+frames_text="whole show"
+if [ "${PERF_ENCODE:-1}" != 0 ]; then
+  if ! command -v ffmpeg >/dev/null 2>&1; then
+    echo "perf: ffmpeg is missing; no comparison with it (PERF_ENCODE=0 leaves it out)" >&2
+    exit 2
+  fi
+  range=()
+  if [ -n "${PERF_FRAMES:-}" ]; then
+    range=(--frames "$PERF_FRAMES")
+    frames_text="frames $PERF_FRAMES"
+  fi
+  cap=("$dir/demo-capture" demo32 --seed 2005 "${range[@]}" --quiet)
+  echo "perf: demo32 frames for ffmpeg ($frames_text)" >&2
+  "${cap[@]}" --raw "$work/raw" --wav "$work/sound.wav"
+  # The raw files hold 0x00RRGGBB words in little-endian order: bgr0.
+  find "$work/raw" -name 'frame_*.raw' | sort | xargs cat |
+    ffmpeg -hide_banner -loglevel error -f rawvideo -pix_fmt bgr0 -s 320x240 -i - \
+      -f rawvideo -pix_fmt rgb24 "$work/frames.rgb"
+  rm -rf "$work/raw"
+  frames=$(($(stat -c %s "$work/frames.rgb") / 230400))
+  input=(-f rawvideo -pix_fmt rgb24 -s 320x240 -framerate 60 -i "$work/frames.rgb")
+
+  echo "perf: --png against ffmpeg's PNG encoder ($frames frames)" >&2
+  timed png_ours "${cap[@]}" --png "$work/png_ours"
+  timed png_ours_jobs1 "${cap[@]}" --png "$work/png_ours1" --jobs 1
+  mkdir "$work/png_ffmpeg"
+  timed png_ffmpeg ffmpeg -hide_banner -loglevel error "${input[@]}" -c:v png \
+    "$work/png_ffmpeg/%05d.png"
+  echo "sizes $(bytes_of "$work/png_ours") $(bytes_of "$work/png_ffmpeg")" >>"$work/encode"
+  rm -rf "$work/png_ours" "$work/png_ours1" "$work/png_ffmpeg"
+
+  echo "perf: --video against ffmpeg alone" >&2
+  timed video_ours "${cap[@]}" --video "$work/ours.mkv"
+  # The settings demo-capture passes by default: scale 4, CRF 16, its preset.
+  preset=$("$dir/demo-capture" --help | sed -n 's/.*--preset NAME.*(default \([a-z]*\)).*/\1/p')
+  timed video_ffmpeg ffmpeg -hide_banner -loglevel error "${input[@]}" -i "$work/sound.wav" \
+    -vf "scale=1280:960:flags=neighbor:out_color_matrix=bt709:out_range=tv,format=yuv420p" \
+    -c:v libx264 -preset "$preset" -crf 16 -color_range tv -colorspace bt709 \
+    -color_primaries bt709 -color_trc iec61966-2-1 -c:a aac -b:a 192k "$work/ffmpeg.mkv"
+  echo "video_sizes $(bytes_of "$work/ours.mkv") $(bytes_of "$work/ffmpeg.mkv") $preset" \
+    >>"$work/encode"
+  rm -f "$work/frames.rgb" "$work/ours.mkv" "$work/ffmpeg.mkv"
+fi
+
+python3 - "$work" "$renders" "$check" "$frames_text" <<'EOF'
 import json
+import os
 import statistics
 import sys
 
 work, renders, check = sys.argv[1], int(sys.argv[2]), sys.argv[3] == "1"
+frames_text = sys.argv[4]
 
 # Show lengths in seconds: demo32 ends with its song's end mark, demo8 after
 # 1568 frames at 25 per second.
@@ -98,6 +171,9 @@ D32_FRAME_BUDGET_US = 1000
 D8_FRAME_BUDGET_US = 500
 OFFLINE_BUDGET = {"demo32": 80, "demo8": 300}
 SYNTH_BUDGET = 500
+# Goals against ffmpeg on the same frames; shown, not counted by --check.
+PNG_GOAL = 0.4
+VIDEO_GOAL = 1.1
 STARTUP_BUDGET_MS = 30
 
 with open(f"{work}/bench.json") as f:
@@ -215,6 +291,35 @@ for show in ("demo32", "demo8"):
                  f"{wall_speed:.0f}x wall ({wall:.2f} s), {cpu_speed:.0f}x cpu",
                  f">= {budget}x", verdict(wall_speed >= budget, f"{show} offline render")))
     rows.append((f"{show} peak memory", "", "", f"{peak / 1024:.1f} MiB max RSS", "", ""))
+
+if os.path.exists(f"{work}/encode"):
+    section(f"demo32 files against ffmpeg on the same frames ({frames_text}; wall s, cpu s)")
+    enc, sizes = {}, {}
+    with open(f"{work}/encode") as f:
+        for line in f:
+            name, *values = line.split()
+            if name in ("sizes", "video_sizes"):
+                sizes[name] = values
+            else:
+                enc[name] = (float(values[0]), float(values[1]))
+    mib = lambda b: f"{int(b) / 2**20:.0f} MiB"
+    png_ours, png_ff = sizes["sizes"]
+    for name, label, size in (("png_ours", "demo-capture --png", png_ours),
+                              ("png_ours_jobs1", "demo-capture --png --jobs 1", png_ours),
+                              ("png_ffmpeg", "ffmpeg -c:v png, rgb24", png_ff)):
+        wall, cpu = enc[name]
+        rows.append((label, "", "", f"{wall:.1f} s wall, {cpu:.1f} s cpu, {mib(size)}", "", ""))
+    ratio = enc["png_ours"][0] / enc["png_ffmpeg"][0]
+    rows.append(("--png time / ffmpeg's", "", "", f"{ratio:.2f}x, files {int(png_ours) / int(png_ff):.2f}x",
+                 f"goal <= {PNG_GOAL}x", "ok" if ratio <= PNG_GOAL else "short"))
+    v_ours, v_ff, preset = sizes["video_sizes"]
+    for name, label, size in (("video_ours", f"demo-capture --video (preset {preset})", v_ours),
+                              ("video_ffmpeg", "ffmpeg alone, same settings", v_ff)):
+        wall, cpu = enc[name]
+        rows.append((label, "", "", f"{wall:.1f} s wall, {cpu:.1f} s cpu, {mib(size)}", "", ""))
+    ratio = enc["video_ours"][0] / enc["video_ffmpeg"][0]
+    rows.append(("--video time / ffmpeg's", "", "", f"{ratio:.2f}x", f"goal <= {VIDEO_GOAL}x",
+                 "ok" if ratio <= VIDEO_GOAL else "short"))
 
 headers = ("item", "median us", "x memcpy", "figure", "budget", "")
 table = [headers] + [r for r in rows if not r[0].startswith("-- ")]

@@ -36,6 +36,7 @@ TEST(Options, Defaults) {
   EXPECT_EQ(o.preset, "veryfast");
   EXPECT_FALSE(o.overwrite);
   EXPECT_EQ(o.every, 1);
+  EXPECT_EQ(o.jobs, 0); // one per core
   EXPECT_FALSE(o.seed_given);
   EXPECT_FALSE(o.no_smear);
   EXPECT_FALSE(o.quiet);
@@ -144,7 +145,7 @@ TEST(Options, RefusesMalformedOrEmptyRanges) {
 }
 
 TEST(Options, RefusesBadCounts) {
-  for (const char *option : {"--fps", "--scale", "--every"}) {
+  for (const char *option : {"--fps", "--scale", "--every", "--jobs"}) {
     for (const char *bad : {"0", "-1", "-5", "", "x", "2.5", "1e3", " 3"}) {
       const std::string e = refusal({"demo32", option, bad});
       EXPECT_NE(e.find(option), std::string::npos) << option << " '" << bad << "'";
@@ -153,6 +154,8 @@ TEST(Options, RefusesBadCounts) {
   }
   EXPECT_NE(refusal({"demo32", "--fps", "1001"}).find("too large"), std::string::npos);
   EXPECT_NE(refusal({"demo32", "--scale", "17"}).find("too large"), std::string::npos);
+  EXPECT_NE(refusal({"demo8", "--jobs", "257"}).find("too large"), std::string::npos);
+  EXPECT_NE(refusal({"demo8", "--jobs", "2", "--jobs=3"}).find("twice"), std::string::npos);
   EXPECT_NE(refusal({"demo32", "--seed", "-1"}).find("--seed"), std::string::npos);
   EXPECT_NE(refusal({"demo32", "--seed", "4294967296"}).find("--seed"), std::string::npos);
 }

@@ -107,3 +107,31 @@ TEST(VirtualClock, RealRunEndsWhereTheRuleSays) {
     EXPECT_EQ(d32::get(run->music.clock.song_row), 33); // the next row to read
   }
 }
+
+// The chart gives the pictures the very clock the rendered music gives them,
+// frame by frame, up to the same last frame.
+TEST(VirtualClock, ChartedClockIsTheRenderedClock) {
+  SongChart chart;
+  chart_song(chart);
+  EXPECT_EQ(chart.end_sample, END_MARK_SAMPLE);
+  // At 997 fps the frames' samples fall on every place within a tick.
+  for (int32_t fps : {60, 997}) {
+    auto rendered = std::make_unique<Run32>();
+    auto charted = std::make_unique<Run32>();
+    int64_t i = 0;
+    for (;; ++i) {
+      const bool on = run_frame32(*rendered, wave_memory(), fps, i, false);
+      ASSERT_EQ(run_charted_frame32(*charted, chart, fps, i, false), on) << fps << " " << i;
+      const d32::ShowClock &a = rendered->music.clock;
+      const d32::ShowClock &b = charted->music.clock;
+      ASSERT_TRUE(d32::get(a.song_tick) == d32::get(b.song_tick) &&
+                  d32::get(a.song_row) == d32::get(b.song_row) &&
+                  d32::get(a.song_position) == d32::get(b.song_position) &&
+                  d32::get(a.song_end) == d32::get(b.song_end))
+          << "fps " << fps << " frame " << i;
+      if (!on)
+        break;
+    }
+    EXPECT_EQ(i - 1, last_frame_before(END_MARK_SAMPLE, fps)) << fps;
+  }
+}

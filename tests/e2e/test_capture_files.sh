@@ -96,6 +96,18 @@ grep -q 'frames 0-11912 at 60 fps, samples 0-8755999' err.txt || fail "60 fps ru
 "$CAP" demo8 2>err.txt || fail "full demo8 run failed: $(cat err.txt)"
 grep -q 'frames 0-1567 at 25 fps, samples 0-1382975' err.txt || fail "demo8 run: $(cat err.txt)"
 
+# --- picture files are the same however many threads encode them ---
+for jobs in 1 3; do
+  mkdir "jobs$jobs"
+  "$CAP" demo32 --frames 3590-3630 --seed 5 --raw "jobs$jobs/r" --png "jobs$jobs/p" --jobs "$jobs" \
+    --quiet 2>err.txt || fail "demo32 with --jobs $jobs: $(cat err.txt)"
+  "$CAP" demo8 --frames 280-330 --every 3 --raw "jobs$jobs/r8" --png "jobs$jobs/p8" \
+    --jobs "$jobs" --quiet 2>err.txt || fail "demo8 with --jobs $jobs: $(cat err.txt)"
+done
+[ "$(ls jobs3/r | wc -l)" -eq 41 ] && [ "$(ls jobs3/p8 | wc -l)" -eq 17 ] ||
+  fail "files with --jobs 3: $(ls jobs3/r jobs3/p8 | wc -l)"
+diff -r jobs1 jobs3 >/dev/null || fail "--jobs 1 and --jobs 3 wrote different files"
+
 # --- bad input: status 2, one line naming the problem, nothing written ---
 mkdir out
 : > plain

@@ -26,9 +26,10 @@ samples_of() {  # wav -> number of samples, or fail
 mkfifo fifo.wav
 cat fifo.wav >from-fifo.wav &
 reader=$!
+reader_done() { ! kill -0 "$reader" 2>/dev/null; }
 "$CAP" demo8 --frames 0-9 --wav fifo.wav --quiet 2>err.txt || fail "writing into a FIFO: $(cat err.txt)"
-for i in $(seq 1 200); do kill -0 "$reader" 2>/dev/null || break; sleep 0.05; done
-kill -0 "$reader" 2>/dev/null && { kill "$reader"; fail "nothing wrote into the FIFO"; }
+# The reader ends when the run closes the FIFO.
+wait_until "end of the FIFO's reader" reader_done
 [ -p fifo.wav ] || fail "the FIFO was replaced by a file"
 [ "$(samples_of from-fifo.wav)" -eq 8820 ] || fail "WAV through the FIFO: $(samples_of from-fifo.wav) samples"
 
@@ -83,20 +84,20 @@ refuse_existing frame_00100.png demo32 --frames 100-200 --png frames --quiet
 # The run is stopped once it has staged some frames; it must die of the very
 # signal (so that a calling shell loop stops too), and nothing may change.
 for sig in INT TERM HUP; do
-  python3 - "$CAP" "$sig" <<'PY' || fail "SIG$sig"
+  python3 - "$CAP" "$sig" "$HANG_GUARD" <<'PY' || fail "SIG$sig"
 import glob, signal, subprocess, sys, time
-cap, name = sys.argv[1], sys.argv[2]
+cap, name, guard = sys.argv[1], sys.argv[2], float(sys.argv[3])
 run = subprocess.Popen([cap, "demo32", "--frames", "0-599", "--seed", "1", "--no-smear", "--png", "frames",
                         "-y", "--quiet"], stderr=subprocess.PIPE,
                        preexec_fn=lambda: signal.signal(signal.SIGHUP, signal.SIG_DFL))
-deadline = time.monotonic() + 60  # a hang guard only
+deadline = time.monotonic() + guard  # a hang guard only
 while len(glob.glob("frames/.demo-capture-partial-*/*")) < 20:
     assert run.poll() is None, "the run ended before it was stopped"
     assert time.monotonic() < deadline, "no frames were staged"
     time.sleep(0.02)
 sig = getattr(signal, "SIG" + name)
 run.send_signal(sig)
-err = run.communicate(timeout=60)[1].decode()
+err = run.communicate(timeout=guard)[1].decode()
 assert run.returncode == -sig, f"status {run.returncode}, not death by SIG{name}: {err}"
 assert "interrupted" in err, err
 PY
@@ -112,6 +113,17 @@ status=$?
 grep -q 'big.wav' err.txt || fail "the failure does not name the file: $(cat err.txt)"
 [ -e big.wav ] && fail "a half soundtrack was left"
 [ "$(frames_sum frames)" = "$before" ] || fail "a failed run changed the frames"
+no_hidden . frames
+
+# A frame file that cannot be written fails the run from the thread that
+# encodes it: status 1 after clean-up, and the frames stay as they were.
+(ulimit -f 64; "$CAP" demo32 --frames 0-119 --seed 1 --raw frames --png frames -y --jobs 2 \
+  --quiet 2>err.txt)
+status=$?
+[ "$status" -eq 1 ] || fail "a frame beyond the size limit gave status $status: $(cat err.txt)"
+grep -qE 'frame_[0-9]{5}\.raw' err.txt || fail "the failure does not name the frame: $(cat err.txt)"
+[ "$(frames_sum frames)" = "$before" ] || fail "a failed frame write changed the frames"
+[ "$(ls frames | wc -l)" -eq 120 ] || fail "a failed frame write left files: $(ls frames | head)"
 no_hidden . frames
 
 # --- 4. a killed run: its leftovers are recognised and removed next time ------

@@ -75,4 +75,23 @@ played demo32_audio audio32.raw
 WORK_FIELD=audio_bytes WORK_MIN=$((6 * 22050)) run_threads demo8_audio --class demo8 -- \
   env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio8.raw" "$DEMO8" w
 played demo8_audio audio8.raw
+
+mkdir cap
+# The capture tool's encoding threads: a run that writes its frames and one
+# whose frame files fail in the workers.
+capture_threads() {  # name expected-status args...
+  local name=$1 expected=$2 status
+  shift 2
+  "${NORAND[@]}" "$DEMO_CAPTURE" "$@" --quiet 2>"$name.err"
+  status=$?
+  grep -q 'ThreadSanitizer' "$name.err" && fail "$name: $(sed -n '/WARNING: ThreadSanitizer/,/SUMMARY/p' "$name.err")"
+  [ "$status" -eq "$expected" ] || fail "$name: exit status $status: $(tail -n 20 "$name.err")"
+}
+if ldd "$DEMO_CAPTURE" 2>/dev/null | grep -q libtsan; then
+  capture_threads capture_pool 0 demo32 --seed 3 --frames 0-150 --every 2 --png cap/p --raw cap/r \
+    --jobs 3
+  (ulimit -f 64; capture_threads capture_pool_failing 1 demo32 --seed 3 --frames 0-150 --raw cap/f \
+    --jobs 3) || exit 1
+  [ "$(ls cap/p | wc -l)" -eq 76 ] && [ ! -e cap/f ] || fail "capture files: $(ls -A cap)"
+fi
 echo "PASS"

@@ -26,4 +26,9 @@ void start_run32(Run32 &run, uint32_t seed, bool smear);
 bool run_frame32(Run32 &run, const d32::WaveMemory &memory, int32_t fps, int64_t i,
                  bool draw = true);
 
+// The same frame with the clock taken from the song's chart instead of
+// rendering the music: the pictures are the same, the synth is not run.
+bool run_charted_frame32(Run32 &run, const SongChart &chart, int32_t fps, int64_t i,
+                         bool draw = true);
+
 } // namespace capture

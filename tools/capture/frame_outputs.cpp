@@ -1,5 +1,7 @@
 #include "tools/capture/frame_outputs.h"
 
+#include <cstring>
+
 #include "tools/capture/options.h"
 #include "tools/capture/output_files.h"
 #include "tools/capture/version.h"
@@ -21,17 +23,35 @@ void size_buffers(FrameOutputs &o, size_t raw_bytes) {
 
 void emit_rgb(FrameOutputs &o, int64_t frame, bool files) {
   if (files && !o.png_dir.empty()) {
-    const std::vector<PngText> texts = {
-        {"Software", std::string("demo-capture ") + CAPTURE_VERSION},
-        {"Comment", o.command + frames_option(frame, frame)}};
-    encode_png(o.png, o.rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, texts);
+    encode_png(o.png, o.rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, frame_png_texts(o.command, frame));
     write_whole_file(frame_path(o.png_dir, frame, ".png"), o.png.file.data(), o.png.file.size());
   }
   if (o.video != nullptr)
     video_frame(*o.video, o.rgb.data());
 }
 
+// The frame's slot in the pool, marked for the files due.
+FrameSlot &take_slot(FrameOutputs &o, int64_t frame) {
+  FrameSlot &slot = pool_take(*o.pool);
+  slot.frame = frame;
+  slot.raw_due = !o.raw_dir.empty();
+  slot.png_due = !o.png_dir.empty();
+  return slot;
+}
+
+// The video takes the frame's RGB pixels from the slot when it has them.
+void hand_over(FrameOutputs &o, FrameSlot &slot) {
+  if (o.video != nullptr && slot.png_due)
+    video_frame(*o.video, slot.rgb.data());
+  pool_hand_over(*o.pool, slot);
+}
+
 } // namespace
+
+std::vector<PngText> frame_png_texts(const std::string &command, int64_t frame) {
+  return {{"Software", std::string("demo-capture ") + CAPTURE_VERSION},
+          {"Comment", command + frames_option(frame, frame)}};
+}
 
 void frame32_raw(const uint32_t *pixels, uint8_t *out) {
   for (int32_t i = 0; i < FRAME_PIXELS; ++i) {
@@ -66,12 +86,29 @@ std::string frame_path(const std::string &dir, int64_t frame, const char *extens
 }
 
 bool wants_pictures(const FrameOutputs &o) {
-  return !o.raw_dir.empty() || !o.png_dir.empty() || o.video != nullptr;
+  return wants_files(o) || o.video != nullptr;
+}
+
+bool wants_files(const FrameOutputs &o) {
+  return !o.raw_dir.empty() || !o.png_dir.empty();
 }
 
 void emit_frame32(FrameOutputs &o, int64_t frame, const uint32_t *pixels) {
   size_buffers(o, RAW32_BYTES);
   const bool files = file_due(o, frame);
+  if (files && o.pool != nullptr && wants_files(o)) {
+    FrameSlot &slot = take_slot(o, frame);
+    if (slot.raw_due)
+      frame32_raw(pixels, slot.raw.data());
+    if (slot.png_due)
+      frame32_rgb(pixels, slot.rgb.data());
+    else if (o.video != nullptr) {
+      frame32_rgb(pixels, o.rgb.data());
+      video_frame(*o.video, o.rgb.data());
+    }
+    hand_over(o, slot);
+    return;
+  }
   if (files && !o.raw_dir.empty()) {
     frame32_raw(pixels, o.raw.data());
     write_whole_file(frame_path(o.raw_dir, frame, ".raw"), o.raw.data(), o.raw.size());
@@ -86,6 +123,19 @@ void emit_frame8(FrameOutputs &o, int64_t frame, const uint8_t *indices,
                  const d8::Rgb (&palette)[256]) {
   size_buffers(o, RAW8_BYTES);
   const bool files = file_due(o, frame);
+  if (files && o.pool != nullptr && wants_files(o)) {
+    FrameSlot &slot = take_slot(o, frame);
+    if (slot.raw_due)
+      std::memcpy(slot.raw.data(), indices, RAW8_BYTES);
+    if (slot.png_due)
+      frame8_rgb(indices, palette, slot.rgb.data());
+    else if (o.video != nullptr) {
+      frame8_rgb(indices, palette, o.rgb.data());
+      video_frame(*o.video, o.rgb.data());
+    }
+    hand_over(o, slot);
+    return;
+  }
   if (files && !o.raw_dir.empty())
     write_whole_file(frame_path(o.raw_dir, frame, ".raw"), indices, RAW8_BYTES);
   if ((files && !o.png_dir.empty()) || o.video != nullptr) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "demo8/show/palette.h"
+#include "tools/capture/frame_pool.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/video_pipe.h"
 
@@ -24,6 +25,7 @@ struct FrameOutputs {
   int64_t every = 1;
   VideoPipe *video = nullptr; // every frame of the range, or null
   std::string command;        // the reproducing command; each PNG adds its frame
+  FramePool *pool = nullptr;  // encodes and writes the files; null: done here
 
   // Work buffers, sized once.
   std::vector<uint8_t> raw;
@@ -40,6 +42,11 @@ void frame8_rgb(const uint8_t *indices, const d8::Rgb (&palette)[256], uint8_t *
 std::string frame_path(const std::string &dir, int64_t frame, const char *extension);
 
 bool wants_pictures(const FrameOutputs &outputs);
+bool wants_files(const FrameOutputs &outputs);
+
+// The tEXt chunks of a frame's PNG: the program and the command that makes
+// the frame again.
+std::vector<PngText> frame_png_texts(const std::string &command, int64_t frame);
 
 // Frame numbers are the show's own, counted from 0 even inside a range.
 void emit_frame32(FrameOutputs &outputs, int64_t frame, const uint32_t *pixels);

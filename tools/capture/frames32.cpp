@@ -9,7 +9,10 @@ int64_t run_frames32(Run32 &run, const d32::WaveMemory &memory, const Plan32 &pl
   int64_t i = 0;
   for (; i <= plan.last_frame; ++i) {
     check_interrupt();
-    if (!run_frame32(run, memory, plan.fps, i, plan.draw))
+    const bool on = plan.chart != nullptr
+                        ? run_charted_frame32(run, *plan.chart, plan.fps, i, plan.draw)
+                        : run_frame32(run, memory, plan.fps, i, plan.draw);
+    if (!on)
       break;
     if (outputs != nullptr && i >= plan.first_frame)
       emit_frame32(*outputs, i, run.pixels);

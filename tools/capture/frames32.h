@@ -11,9 +11,10 @@ namespace capture {
 
 struct Plan32 {
   int32_t fps = 60;
-  int64_t first_frame = 0; // frames handed to the outputs
-  int64_t last_frame = 0;  // no frame after this one is computed
-  bool draw = true;        // false: only the clock runs (for checking it)
+  int64_t first_frame = 0;          // frames handed to the outputs
+  int64_t last_frame = 0;           // no frame after this one is computed
+  bool draw = true;                 // false: only the clock runs (for checking it)
+  const SongChart *chart = nullptr; // the clock from the chart; null: render the music
 };
 
 // Runs frames 0, 1, ... up to plan.last_frame or until the end mark has been

@@ -1,5 +1,6 @@
 // demo-capture: renders demo32 or demo8 offline, frame by frame, on a virtual
-// clock, into raw frames, PNGs, WAVs and video. No SDL, no window, no threads.
+// clock, into raw frames, PNGs, WAVs and video. No SDL, no window; picture
+// files are encoded by worker threads (frame_pool.h).
 #include <cstdio>
 #include <exception>
 

@@ -84,6 +84,7 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
   bool every_seen = false;
   bool crf_seen = false;
   bool preset_seen = false;
+  bool jobs_seen = false;
   for (int k = 1; k < argc; ++k) {
     std::string_view arg = argv[k];
     if (arg == "--help" || arg == "-h") {
@@ -130,9 +131,9 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
       continue;
     }
 
-    static const char *const WITH_VALUE[] = {"--frames", "--raw",   "--png", "--wav",
-                                             "--stems",  "--video", "--fps", "--scale",
-                                             "--seed",   "--every", "--crf", "--preset"};
+    static const char *const WITH_VALUE[] = {"--frames", "--raw",    "--png",   "--wav",  "--stems",
+                                             "--video",  "--fps",    "--scale", "--seed", "--every",
+                                             "--crf",    "--preset", "--jobs"};
     bool known = false;
     for (const char *option : WITH_VALUE)
       known = known || name == option;
@@ -180,6 +181,13 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
       error = parse_positive(name, value, MAX_FPS, v);
       options.fps = static_cast<int32_t>(v);
       options.fps_given = true;
+    } else if (name == "--jobs") {
+      if (jobs_seen)
+        return "--jobs given twice";
+      jobs_seen = true;
+      int64_t v = 0;
+      error = parse_positive(name, value, MAX_JOBS, v);
+      options.jobs = static_cast<int32_t>(v);
     } else if (name == "--scale") {
       if (scale_seen)
         return "--scale given twice";
@@ -286,6 +294,7 @@ const char *usage_text() {
          "  --scale N       video enlargement with sharp pixels, even (default 4: 1280x960)\n"
          "  --crf N         video quality, 0 (lossless) to 51 (default 16)\n"
          "  --preset NAME   x264 speed against size, ultrafast to placebo (default veryfast)\n"
+         "  --jobs N        threads that encode the picture files (default: one per core)\n"
          "  --fps N         demo32 recording rate (default 60); demo8 is always 25\n"
          "  --seed N        demo32 random seed of the polygon motion (default: the time)\n"
          "  --no-smear      demo32 without the smear filter, as its -2005 switch\n"

@@ -31,6 +31,7 @@ struct Options {
   int32_t scale = 4;
   int32_t crf = 16;
   std::string preset = "veryfast";
+  int32_t jobs = 0; // threads encoding picture files; 0: one per core
   bool seed_given = false;
   uint32_t seed = 0; // seed of the polygon motion
   bool no_smear = false;
@@ -40,6 +41,7 @@ struct Options {
 constexpr int32_t MAX_FPS = 1000;
 constexpr int32_t MAX_SCALE = 16;
 constexpr int32_t MAX_CRF = 51;
+constexpr int32_t MAX_JOBS = 256;
 
 // The container ffmpeg writes for a video file name, from its extension
 // (".mkv", ".mp4", ".mov"); nullptr when the name has none of them.

@@ -12,6 +12,7 @@ namespace capture {
 // Work buffers of the encoder, grown once and reused for every frame.
 struct PngEncoder {
   std::vector<uint8_t> filtered; // the rows, each behind its filter byte
+  std::vector<uint8_t> rows;     // one row through each filter, to choose from
   std::vector<uint8_t> compressed;
   std::vector<uint8_t> file; // the finished PNG
   Deflater deflater;

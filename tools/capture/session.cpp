@@ -40,6 +40,7 @@ struct Targets {
 
 struct Outputs {
   FrameOutputs frames;
+  FramePool pool;
   WavFile wav;
   WavFile stems[d32::VOICES];
   bool stems_on = false;
@@ -116,7 +117,7 @@ std::string video_sound_dir(const FileTarget &video) {
 }
 
 void open_outputs(Outputs &out, Targets &t, const Options &o, const Stretch &s, int32_t rate,
-                  int32_t bits, const std::string &command) {
+                  int32_t bits, size_t raw_bytes, const std::string &command) {
   const int64_t samples = s.end_sample - s.first_sample;
   const std::string comment = command + frames_option(s.first_frame, s.last_frame);
   if (!o.raw_dir.empty())
@@ -147,6 +148,13 @@ void open_outputs(Outputs &out, Targets &t, const Options &o, const Stretch &s, 
   out.frames.first_frame = s.first_frame;
   out.frames.every = o.every;
   out.frames.command = command;
+  if (wants_files(out.frames)) {
+    out.pool.raw_dir = out.frames.raw_dir;
+    out.pool.png_dir = out.frames.png_dir;
+    out.pool.command = command;
+    pool_start(out.pool, default_jobs(o.jobs), raw_bytes);
+    out.frames.pool = &out.pool;
+  }
 }
 
 void start_video(Outputs &out, const Targets &t, const Options &o, const Stretch &s,
@@ -173,6 +181,10 @@ void start_video(Outputs &out, const Targets &t, const Options &o, const Stretch
 
 // Completes every file, then moves them all into place together.
 void finish_outputs(Outputs &out) {
+  if (out.frames.pool != nullptr) {
+    pool_finish(out.pool);
+    out.frames.pool = nullptr;
+  }
   if (out.frames.video != nullptr) {
     video_finish(out.video);
     out.frames.video = nullptr;
@@ -218,7 +230,11 @@ void capture32(const Options &o, Outputs &out) {
   auto memory = std::make_unique<d32::WaveMemory>();
   d32::build_wave_memory(*memory);
 
-  const int64_t end_sample = find_end_sample();
+  // The pictures take the music's clock from the chart; the samples are
+  // rendered once, for the sound files only.
+  auto chart = std::make_unique<SongChart>();
+  chart_song(*chart);
+  const int64_t end_sample = chart->end_sample;
   if (end_sample < 0)
     fail(EXIT_RUNTIME, "the song has no end mark, so the show would never end");
   Stretch s = stretch_of(o, last_frame_before(end_sample, o.fps), o.fps);
@@ -229,7 +245,7 @@ void capture32(const Options &o, Outputs &out) {
   Targets targets = check_targets(o, s);
   const uint32_t seed = o.seed_given ? o.seed : static_cast<uint32_t>(std::time(nullptr));
   const std::string command = reproducing_command(o, seed);
-  open_outputs(out, targets, o, s, static_cast<int32_t>(MUSIC32_RATE), 16, command);
+  open_outputs(out, targets, o, s, static_cast<int32_t>(MUSIC32_RATE), 16, RAW32_BYTES, command);
 
   if (wants_sound(o)) {
     auto music = std::make_unique<Music32>();
@@ -255,6 +271,7 @@ void capture32(const Options &o, Outputs &out) {
     plan.fps = o.fps;
     plan.first_frame = s.first_frame;
     plan.last_frame = s.last_frame;
+    plan.chart = chart.get();
     Progress progress;
     progress_start(progress, s.last_frame + 1, o.fps, o.quiet);
     const int64_t run_frames = run_frames32(*run, *memory, plan, &out.frames, &progress);
@@ -275,7 +292,7 @@ void capture8(const Options &o, Outputs &out) {
 
   Targets targets = check_targets(o, s);
   const std::string command = reproducing_command(o, 0);
-  open_outputs(out, targets, o, s, d8::MUSIC_RATE, 8, command);
+  open_outputs(out, targets, o, s, d8::MUSIC_RATE, 8, RAW8_BYTES, command);
 
   if (wants_sound(o)) {
     WavFile *files[2] = {o.wav_path.empty() ? nullptr : &out.wav,
@@ -312,8 +329,9 @@ void run_capture(const Options &o) {
     else
       capture8(o, *out);
   } catch (...) {
-    // ffmpeg must not keep writing while its file is removed, and open files
-    // cannot be removed everywhere.
+    // No worker may still write into a staging folder while it is removed,
+    // nor ffmpeg into its file, and open files cannot be removed everywhere.
+    pool_abandon(out->pool);
     video_abandon(out->video);
     close_quietly(out->wav.out);
     close_quietly(out->video_sound.out);
