@@ -84,7 +84,8 @@ wait_for_window() {
 # True once the window holds a picture of at least 16 colours; sets WINDOW_SIZE.
 window_shows_picture() {
   local colours
-  import -window "$WINDOW_ID" window.png 2>/dev/null &&
+  # import waits for ever on a window that closes during the grab.
+  timeout 30 import -window "$WINDOW_ID" window.png 2>/dev/null &&
     read -r WINDOW_SIZE colours < <(identify -format '%wx%h %k' window.png 2>/dev/null) &&
     [ "${colours:-0}" -ge 16 ]
 }
