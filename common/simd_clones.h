@@ -14,8 +14,10 @@
 // A loop that should take a different shape for AVX2, not just wider
 // instructions, is written twice instead: a function marked SIMD_AVX2 is
 // compiled for AVX2 alone and may be called only when simd_avx2() is true.
+// ThreadSanitizer's runtime is not ready yet when the loader runs the
+// choosers, and a program built with it crashes at start: no clones there.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__) &&         \
-    !defined(SIMD_CLONES_OFF)
+    !defined(SIMD_CLONES_OFF) && !defined(__SANITIZE_THREAD__)
 #define SIMD_CLONES __attribute__((target_clones("avx2", "default")))
 #define SIMD_AVX2 __attribute__((target("avx2")))
 #define SIMD_HAS_AVX2_BUILD 1

@@ -86,7 +86,7 @@ window_shows_picture() {
   local colours
   # import waits for ever on a window that closes during the grab.
   timeout 30 import -window "$WINDOW_ID" window.png 2>/dev/null &&
-    read -r WINDOW_SIZE colours < <(identify -format '%wx%h %k' window.png 2>/dev/null) &&
+    read -r WINDOW_SIZE colours < <(identify -format '%wx%h %k\n' window.png 2>/dev/null) &&
     [ "${colours:-0}" -ge 16 ]
 }
 
