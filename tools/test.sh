@@ -107,8 +107,10 @@ build_stage() {
 # Every unit and end-to-end test, once, with the cores busy: a test that
 # passes here does not depend on an idle machine, so no unloaded run is needed.
 # The whole-show renders run in the asan stage, under the sanitizers.
+# Four at a time: many end-to-end tests wait on a show's real time, and
+# beside the hogs the cores stay busy anyway.
 loaded_stage() {
-  with_cpu_hogs run_ctest --test-dir "$BUILD" --output-on-failure -j2 -E '^e2e_test_whole_capture_long$'
+  with_cpu_hogs run_ctest --test-dir "$BUILD" --output-on-failure -j4 -E '^e2e_test_whole_capture_long$'
 }
 
 # Reports stop the program at once and make the test fail.
@@ -117,7 +119,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 asan_stage() {
   cmake -S . -B "$ASAN" -DDEMO_WERROR=ON -DDEMO_SANITIZE=ON -DDEMO_BENCH=OFF >/dev/null &&
-    cmake --build "$ASAN" -j2 &&
+    cmake --build "$ASAN" -j2 --target unit_tests demo-capture &&
     run_ctest --test-dir "$ASAN" --output-on-failure -j2 -LE e2e &&
     run_ctest --test-dir "$ASAN" --output-on-failure -R '^e2e_test_whole_capture_long$'
 }
