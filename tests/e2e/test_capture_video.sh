@@ -131,10 +131,10 @@ grep -q 'ffmpeg' err.txt || fail "error does not name ffmpeg: $(cat err.txt)"
 [ "$(cd frames && md5sum frame_* | md5sum)" = "$before" ] || fail "a failed run changed the frames"
 no_hidden
 
-# An ffmpeg that stops reading: SIGTERM still ends the run, status 143, and
+# An ffmpeg that never reads (it blocks until killed): SIGTERM still ends the run, status 143, and
 # ffmpeg with it; after SIGKILL of the tool ffmpeg ends too, and the next run
 # removes what the killed one left.
-printf '#!/bin/sh\necho $$ >"$FAKE_PID"\nexec sleep 600\n' >fake/ffmpeg
+printf '#!/bin/sh\necho $$ >"$FAKE_PID"\nexec tail -f /dev/null\n' >fake/ffmpeg
 for sig in TERM KILL; do
   rm -f fake.pid
   FAKE_PID=$WORK/fake.pid PATH=$WORK/fake:$PATH "$CAP" demo8 --video stuck.mkv --quiet 2>err.txt &

@@ -201,7 +201,7 @@ extern "C" int SDL_OpenAudio(SDL_AudioSpec *desired, SDL_AudioSpec *obtained) {
   program_audio = desired->callback;
   wrapped.callback = probed_audio;
   const int result = real(&wrapped, obtained);
-  // Without an obtained spec SDL writes what it granted into the one given.
+  // Without an "obtained" argument SDL writes what it granted into the one given.
   SDL_AudioSpec &granted = obtained != nullptr ? *obtained : *desired;
   if (obtained == nullptr)
     *desired = wrapped;
