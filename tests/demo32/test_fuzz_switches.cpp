@@ -62,6 +62,14 @@ std::string random_bytes(std::mt19937 &rng, size_t length) {
   return s;
 }
 
+// At least `length` bytes of `text` over and over.
+std::string repeated(const std::string &text, size_t length) {
+  std::string s;
+  while (s.size() < length)
+    s += text;
+  return s;
+}
+
 std::string hostile_argument(std::mt19937 &rng) {
   const std::string name = SWITCH_NAMES[rng() % 4];
   switch (rng() % 11) {
@@ -97,12 +105,8 @@ std::string hostile_argument(std::mt19937 &rng) {
     return s;
   }
   case 8: // very long: a switch repeated, or plain noise
-    if (rng() % 2) {
-      std::string s;
-      while (s.size() < 100000)
-        s += name;
-      return s;
-    }
+    if (rng() % 2)
+      return repeated(name, 100000);
     return random_bytes(rng, 1 + rng() % 200000);
   case 9:
     return "";
