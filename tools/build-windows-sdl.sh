@@ -56,6 +56,7 @@ while [ $# -gt 0 ]; do
 done
 
 command -v "$CC" >/dev/null 2>&1 || die "$CC is missing (tools/setup.sh --windows)"
+command -v ninja >/dev/null 2>&1 || die "ninja is missing (tools/setup.sh --windows)"
 [ -n "$sources" ] ||
   die "no SDL source archives: give --sdl-sources DIR or set DEMO_SDL_SOURCES (see README.md)"
 for archive in "$SDL2_ARCHIVE" "$SDL12_ARCHIVE"; do
@@ -90,11 +91,11 @@ echo "build-windows-sdl: building SDL2.dll and SDL.dll (several minutes; log in 
 if ! {
   tar -xzf "$sources/$SDL2_ARCHIVE" -C "$work" &&
     tar -xzf "$sources/$SDL12_ARCHIVE" -C "$work" &&
-    cmake -S "$work/${SDL2_ARCHIVE%.tar.gz}" -B "$work/sdl2" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    cmake -G Ninja -S "$work/${SDL2_ARCHIVE%.tar.gz}" -B "$work/sdl2" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
       -DCMAKE_INSTALL_PREFIX="$work/sdl2-install" "${SDL2_SETTINGS[@]}" &&
     cmake --build "$work/sdl2" -j2 &&
     cmake --install "$work/sdl2" &&
-    cmake -S "$work/${SDL12_ARCHIVE%.tar.gz}" -B "$work/sdl12" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    cmake -G Ninja -S "$work/${SDL12_ARCHIVE%.tar.gz}" -B "$work/sdl12" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
       -DSDL2_INCLUDE_DIR="$work/sdl2-install/include/SDL2" "${SDL12_SETTINGS[@]}" &&
     cmake --build "$work/sdl12" -j2
 } >"$log" 2>&1; then
