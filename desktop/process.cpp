@@ -40,6 +40,15 @@ void line_buffered_console() {
 #endif
 }
 
+void set_env_default(const char *name, const char *value) {
+#ifdef _WIN32
+  if (std::getenv(name) == nullptr)
+    _putenv_s(name, value);
+#else
+  setenv(name, value, 0);
+#endif
+}
+
 void catch_stop_signals([[maybe_unused]] BlockedCalls blocked) {
 #ifdef _WIN32
   std::signal(SIGINT, on_stop_signal);

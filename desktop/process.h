@@ -17,6 +17,10 @@ namespace desktop {
 // line buffering, unbuffered). Call before the first line is printed.
 void line_buffered_console();
 
+// Sets an environment variable unless the viewer's environment already has
+// one of that name, so that a viewer's own choice always wins.
+void set_env_default(const char *name, const char *value);
+
 // What a call blocked in the kernel (a write into a full pipe, the open of a
 // FIFO nobody reads) does when a stop signal arrives: a show resumes it; the
 // capture tool has it fail with EINTR, so that it gives up at once.

@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "demo32/shell/platform.h"
 #include "demo32/shell/sdl_audio.h"
 #include "demo32/show/show.h"
 #include "demo32/show/switches.h"
 #include "demo32/show/vidmode_report.h"
+#include "desktop/display.h"
 #include "desktop/process.h"
 #include "desktop/sdl_start.h"
 
@@ -123,13 +123,15 @@ int main(int argc, char **argv) {
   show.smear_enabled = switches.smear_enabled;
   show.debug_mode = switches.debug_mode;
 
-  d32::set_sdl_display_defaults();
+  desktop::choose_sharp_pixels();
   if (desktop::start_sdl() != desktop::SdlStart::STARTED)
     fail();
+  desktop::choose_window_scale(d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT);
   screen_surface = SDL_SetVideoMode(d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT, 32,
                                     switches.video_flags | SDL_HWSURFACE);
   if (screen_surface == nullptr)
     fail();
+  desktop::show_whole_pixels(screen_surface);
 
   std::fputs(d32::vidmode_report(screen_surface->flags).c_str(), stdout);
   SDL_WM_SetCaption("zyrkon malvestra 2", "zyrkon");

@@ -11,6 +11,7 @@
 #include "demo8/shell/sdl_audio.h"
 #include "demo8/show/palette.h"
 #include "demo8/show/show.h"
+#include "desktop/display.h"
 #include "desktop/process.h"
 #include "desktop/sdl_start.h"
 
@@ -82,19 +83,18 @@ int main(int argc, char **argv) {
   // Only the first character counts, so "window" works as well as "w".
   const bool fullscreen = !(argc > 1 && argv[1][0] == 'w');
 
-  // Keeps a value the user has set; otherwise the 320x240 window would be tiny.
-  d8::set_env_default("SDL12COMPAT_SCALE_METHOD", "nearest");
-  d8::set_env_default("SDL12COMPAT_WINDOW_SCALING", "3");
-
+  desktop::choose_sharp_pixels();
   const desktop::SdlStart started = desktop::start_sdl();
   if (started == desktop::SdlStart::NO_SDL) {
     std::printf("\xF6\xF6 ees SDL_Init() ei toimi ;o\n");
     return 3;
   }
   // Without a display there is no mode worth setting.
-  if (started == desktop::SdlStart::STARTED)
+  if (started == desktop::SdlStart::STARTED) {
+    desktop::choose_window_scale(d8::SCREEN_WIDTH, d8::SCREEN_HEIGHT);
     screen =
         SDL_SetVideoMode(d8::SCREEN_WIDTH, d8::SCREEN_HEIGHT, 8, fullscreen ? SDL_FULLSCREEN : 0);
+  }
   if (screen == nullptr) {
     std::printf("no johan on kumma ku ei saada ees 320x240x8\n");
     if (fullscreen) {
@@ -102,6 +102,7 @@ int main(int argc, char **argv) {
     }
     return 2;
   }
+  desktop::show_whole_pixels(screen);
   SDL_ShowCursor(0);
   set_palette();
   d8::prepare_show(show);

@@ -1,8 +1,6 @@
 #pragma once
 // The little that differs between the Linux and the Windows build of demo8.
 // Include it after SDL.h.
-#include <cstdlib>
-
 #ifdef _WIN32
 #ifndef _SDL_main_h
 #error "include SDL.h before demo8/shell/platform.h"
@@ -11,17 +9,3 @@
 // main instead of the name SDL.h gives it for SDL's windowed start-up.
 #undef main
 #endif
-
-namespace d8 {
-
-// Sets an environment variable unless the viewer's environment already has it.
-inline void set_env_default(const char *name, const char *value) {
-#ifdef _WIN32
-  if (std::getenv(name) == nullptr)
-    _putenv_s(name, value);
-#else
-  setenv(name, value, 0);
-#endif
-}
-
-} // namespace d8
