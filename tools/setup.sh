@@ -6,8 +6,11 @@
 #   --web      emscripten and Chromium, for the web pages and their tests
 set -euo pipefail
 
+# openbox: a window manager for the full-screen and window-size tests, which
+# need a desktop's work area and its full-screen requests handled.
 packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libgtest-dev libbenchmark-dev
-          xvfb xauth xdotool ffmpeg valgrind x11-apps imagemagick sox python3 time)
+          xvfb xauth xdotool openbox x11-utils ffmpeg valgrind x11-apps imagemagick sox
+          python3 time)
 windows=0
 if [ "${DEMO_WINDOWS:-0}" = 1 ]; then windows=1; fi
 web=0

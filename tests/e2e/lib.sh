@@ -43,6 +43,7 @@ need_xvfb() {
 }
 
 # Starts Xvfb on a display it picks itself and exports DISPLAY. Stopped on exit.
+# XVFB_SCREEN (default 1280x1024x24) sets the screen's size and depth.
 # -noreset: by default the server resets whenever its last client leaves, and a
 # program starting during that reset has its connection dropped. SDL would then
 # quietly run on its off-screen driver, with no window. SDL_VIDEODRIVER=x11
@@ -51,7 +52,7 @@ start_xvfb() {
   need_xvfb
   XVFB_DIR=$(mktemp -d)
   export SDL_VIDEODRIVER=x11
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$XVFB_DIR/display" 2>"$XVFB_DIR/log" &
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp -noreset 3>"$XVFB_DIR/display" 2>"$XVFB_DIR/log" &
   XVFB_PID=$!
   trap 'stop_xvfb' EXIT
   xvfb_ready() { [ -s "$XVFB_DIR/display" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; }
@@ -60,9 +61,28 @@ start_xvfb() {
   export DISPLAY=":$(tr -d '\n' <"$XVFB_DIR/display")"
 }
 
+# Starts openbox as the window manager of the Xvfb display, with its settings
+# in the file $1 if given (the rest as openbox has them by default), and waits
+# until it has published the desktop's usable area. Stopped on exit.
+start_window_manager() {  # [rc.xml]
+  if ! command -v openbox >/dev/null 2>&1 || ! command -v xprop >/dev/null 2>&1; then
+    echo "SKIP: openbox or xprop is not installed (tools/setup.sh installs them)"
+    exit 77
+  fi
+  # An empty folder of its own for user settings: the viewer's are not read.
+  mkdir -p "$XVFB_DIR/config"
+  XDG_CONFIG_HOME=$XVFB_DIR/config openbox --sm-disable ${1:+--config-file "$1"} \
+    >"$XVFB_DIR/openbox.log" 2>&1 &
+  WM_PID=$!
+  wm_ready() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q '= '; }
+  wait_until "work area from openbox" wm_ready ||
+    fail "openbox did not start: $(cat "$XVFB_DIR/openbox.log")"
+}
+
 stop_xvfb() {
   # A program that a failing test left behind may be the fault: SIGKILL.
   [ -n "${APP_PID:-}" ] && kill -KILL "$APP_PID" 2>/dev/null
+  [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
   [ -n "${WORK:-}" ] && rm -rf "$WORK"
   [ -n "${XVFB_DIR:-}" ] && rm -rf "$XVFB_DIR"

@@ -27,9 +27,16 @@
 // later timer ticks do nothing. demo32's song clock then stands still, so its
 // song position changes only by the debug key, and a test knows exactly which
 // position every later frame shows.
+//
+// SHOW_PROBE_STOP_FILE=PATH: once PATH exists, the program removes it and
+// stops itself (SIGSTOP) right after the next frame it presents, that frame's
+// line written and its drawing sent to the display. Until the test continues
+// it (SIGCONT) the screen holds exactly that frame, and so does the program's
+// surface.
 #include <SDL.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -100,10 +107,21 @@ bool from_sdl(const void *return_address) {
   return caller::in(sdl, return_address);
 }
 
+void stop_if_asked() {
+  static const char *const path = std::getenv("SHOW_PROBE_STOP_FILE");
+  if (path == nullptr || unlink(path) != 0)
+    return;
+  // SDL sends what is queued for the display whenever it looks for events.
+  SDL_PumpEvents();
+  raise(SIGSTOP);
+}
+
 template <typename Fn> void present(const void *return_address, Fn &&call) {
   call();
-  if (!from_sdl(return_address))
+  if (!from_sdl(return_address)) {
     append_frame_line();
+    stop_if_asked();
+  }
 }
 
 template <typename Fn> Fn next_definition(const char *name) {
