@@ -34,7 +34,7 @@ struct Sdl2 {
   int (*usable_bounds)(int display, Rect2 *rect) = nullptr;
 };
 
-template <typename Fn> void find(Fn &fn, void *address) {
+template <typename Fn> void resolve(Fn &fn, void *address) {
   fn = reinterpret_cast<Fn>(address);
 }
 
@@ -58,11 +58,11 @@ bool reach_sdl2(Sdl2 &sdl2) {
     return false;
   const auto symbol = [](void *module, const char *name) { return dlsym(module, name); };
 #endif
-  find(sdl2.compat_window, symbol(layer, "SDL12COMPAT_GetWindow"));
-  find(sdl2.get_renderer, symbol(library, "SDL_GetRenderer"));
-  find(sdl2.set_integer_scale, symbol(library, "SDL_RenderSetIntegerScale"));
-  find(sdl2.display_count, symbol(library, "SDL_GetNumVideoDisplays"));
-  find(sdl2.usable_bounds, symbol(library, "SDL_GetDisplayUsableBounds"));
+  resolve(sdl2.compat_window, symbol(layer, "SDL12COMPAT_GetWindow"));
+  resolve(sdl2.get_renderer, symbol(library, "SDL_GetRenderer"));
+  resolve(sdl2.set_integer_scale, symbol(library, "SDL_RenderSetIntegerScale"));
+  resolve(sdl2.display_count, symbol(library, "SDL_GetNumVideoDisplays"));
+  resolve(sdl2.usable_bounds, symbol(library, "SDL_GetDisplayUsableBounds"));
   return sdl2.compat_window != nullptr && sdl2.get_renderer != nullptr &&
          sdl2.set_integer_scale != nullptr && sdl2.display_count != nullptr &&
          sdl2.usable_bounds != nullptr;

@@ -4,8 +4,10 @@
 # whose bottom 40 rows are kept for a panel (the usable area is 1366x728), a
 # 3x window with its title bar does not fit: both shows open 640x480, and the
 # whole framed window lies inside the usable area. A scale the viewer has set
-# (SDL12COMPAT_WINDOW_SCALING) is kept even where it does not fit. The 3x
-# default on a larger screen is what every other windowed test sees.
+# (SDL12COMPAT_WINDOW_SCALING) is kept even where it does not fit. A program
+# that finds no SDL 2 library loaded (as under another SDL 1.2) opens 3x, as
+# before. The 3x default on a larger screen is what every other windowed test
+# sees.
 . "$(dirname "$0")/lib.sh"
 XVFB_SCREEN=1366x768x24 start_xvfb
 enter_workdir
@@ -16,8 +18,10 @@ cat >rc.xml <<'XML'
 </openbox_config>
 XML
 start_window_manager "$WORK/rc.xml"
-read -r ux uy uw uh < <(xprop -root _NET_WORKAREA | sed -E 's/.*= ([0-9]+), ([0-9]+), ([0-9]+), ([0-9]+).*/\1 \2 \3 \4/')
-[ "$uw"x"$uh" = 1366x728 ] || fail "usable area ${uw}x$uh, not 1366x728: openbox ignored its margins"
+usable_area() { xprop -root _NET_WORKAREA | sed -E 's/.*= ([0-9]+), ([0-9]+), ([0-9]+), ([0-9]+).*/\1 \2 \3 \4/'; }
+usable_area_with_panel() { [ "$(usable_area)" = "0 0 1366 728" ]; }
+wait_until "a usable area of 1366x728" usable_area_with_panel
+read -r ux uy uw uh < <(usable_area)
 
 # Runs the program in a window until it has shown three frames, then checks
 # the size of its visible window and where its frame lies; ends it with Escape.
@@ -50,4 +54,7 @@ expect_window() {  # size class [VAR=value...] program args...
 expect_window 640x480 demo8 "$DEMO8" w
 expect_window 640x480 demo32 "$DEMO32" -window -nosound
 expect_window 960x720 demo32 SDL12COMPAT_WINDOW_SCALING=3 "$DEMO32" -window -nosound
+# Without SDL 2 in reach (as under another SDL 1.2): 3x, as before.
+LD_PRELOAD=$BUILD_DIR/preload/no_sdl2_in_reach.so expect_window 960x720 demo8 "$DEMO8" w
+grep -q 'RTLD_NOLOAD) refused' err.txt || fail "the preload library did not act: $(cat err.txt)"
 echo "PASS"
