@@ -10,7 +10,7 @@ set -euo pipefail
 # need a desktop's work area and its full-screen requests handled.
 packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libgtest-dev libbenchmark-dev
           xvfb xauth xdotool openbox x11-utils ffmpeg valgrind x11-apps imagemagick sox
-          python3 time)
+          python3 time clang-format)
 windows=0
 if [ "${DEMO_WINDOWS:-0}" = 1 ]; then windows=1; fi
 web=0

@@ -120,7 +120,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 asan_stage() {
   cmake -S . -B "$ASAN" -DDEMO_WERROR=ON -DDEMO_SANITIZE=ON -DDEMO_BENCH=OFF >/dev/null &&
     cmake --build "$ASAN" -j2 --target unit_tests demo-capture &&
-    run_ctest --test-dir "$ASAN" --output-on-failure -j2 -LE e2e &&
+    run_ctest --test-dir "$ASAN" --output-on-failure -j2 -LE 'e2e|style' &&
     run_ctest --test-dir "$ASAN" --output-on-failure -R '^e2e_test_whole_capture_long$'
 }
 

@@ -10,7 +10,6 @@
 
 namespace {
 
-
 constexpr uint32_t UNTOUCHED = 0xDEADBEEF;
 constexpr int GUARD = 4096; // words either side of the frame that must stay untouched
 

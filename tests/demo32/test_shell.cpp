@@ -37,9 +37,9 @@ TEST(Switches, EachSwitchDoesOnlyItsOwnThing) {
 }
 
 TEST(Switches, OnlyWholeByteExactArgumentsMatch) {
-  for (const char *near : {"-WINDOW", "-Window", "-win", "-windows", "window", "-window ", " -window",
-                           "-2005x", "-200", "-nosoun", "-debugx", "", "-", "--window",
-                           "-window\xE4", "\xFF\xFE"}) {
+  for (const char *near :
+       {"-WINDOW", "-Window", "-win", "-windows", "window", "-window ", " -window", "-2005x",
+        "-200", "-nosoun", "-debugx", "", "-", "--window", "-window\xE4", "\xFF\xFE"}) {
     const Switches s = parse({near});
     EXPECT_EQ(s.video_flags, 0x80000000u) << near;
     EXPECT_EQ(s.smear_enabled, 1) << near;
@@ -100,7 +100,7 @@ TEST(CatchUp, WholeStepsOnlyAndUnbounded) {
   EXPECT_EQ(clock, 1000u);
   EXPECT_EQ(catch_up(clock, 1012), 1u);
   EXPECT_EQ(clock, 1012u);
-  EXPECT_EQ(catch_up(clock, 1035), 1u);  // 23 ms: one step, 11 ms carried
+  EXPECT_EQ(catch_up(clock, 1035), 1u); // 23 ms: one step, 11 ms carried
   EXPECT_EQ(clock, 1024u);
   // A stall of 1.2 s runs 100 steps before the next frame.
   EXPECT_EQ(catch_up(clock, 1024 + 1200), 100u);
@@ -109,7 +109,7 @@ TEST(CatchUp, WholeStepsOnlyAndUnbounded) {
 
 TEST(CatchUp, WrapOfTheMillisecondClock) {
   uint32_t clock = 0xFFFFFFF0u;
-  EXPECT_EQ(catch_up(clock, 0x00000008u), 2u);  // 24 ms across the wrap
+  EXPECT_EQ(catch_up(clock, 0x00000008u), 2u); // 24 ms across the wrap
   EXPECT_EQ(clock, 0x00000008u);
 }
 
@@ -135,7 +135,7 @@ TEST(Overlay, SamplesOnlyAfterMoreThanASecond) {
   o.fps_time = 5000;
   o.tick_count = 83;
   o.frame_count = 60;
-  update_overlay(o, 6000);  // exactly 1000: not yet
+  update_overlay(o, 6000); // exactly 1000: not yet
   EXPECT_EQ(o.shown_frames, 0);
   update_overlay(o, 6001);
   EXPECT_EQ(o.shown_frames, 60);
