@@ -11,17 +11,17 @@ namespace web32 {
 // The hashes are of the bytes in memory: the raw files' little-endian words.
 static_assert(std::endian::native == std::endian::little);
 
-std::string capture_frames(capture::Run32 &run, const d32::WaveMemory &memory,
+std::string capture_frames(d32::Replay32 &replay, const d32::WaveMemory &memory,
                            const CaptureRequest &request, web::PassTimes &times) {
   web::FrameHashes hashes = web::frame_hashes(request.frames);
-  capture::start_run32(run, request.seed, request.smear);
+  d32::start_replay(replay, request.seed, request.smear);
   for (int64_t i = 0; i <= hashes.last; ++i) {
     const double start = web::now_ms();
-    if (!capture::run_frame32(run, memory, request.fps, i))
+    if (!d32::replay_frame(replay, memory, request.fps, i))
       return "error: at " + std::to_string(request.fps) +
              " frames a second the show ends with frame " + std::to_string(i - 1);
     web::record_pass(times, web::now_ms() - start);
-    web::note_frame(hashes, i, run.pixels, sizeof run.pixels);
+    web::note_frame(hashes, i, replay.pixels, sizeof replay.pixels);
   }
   return web::capture_answer(hashes);
 }

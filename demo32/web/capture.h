@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "demo32/replay/replay.h"
 #include "demo32/synth/synth.h"
-#include "tools/capture/frame_clock32.h"
 #include "web/pass_times.h"
 
 namespace web32 {
@@ -19,11 +19,11 @@ struct CaptureRequest {
   int32_t fps = 60;
 };
 
-// Runs frames 0 up to the last one asked for from the start of run, timing
-// each in times, and returns the page's answer (web::capture_answer), or
-// "error: ..." when the show ends before a frame asked for. run.pixels then
-// holds the last frame asked for.
-std::string capture_frames(capture::Run32 &run, const d32::WaveMemory &memory,
+// Runs frames 0 up to the last one asked for from the start of replay,
+// timing each in times, and returns the page's answer (web::capture_answer),
+// or "error: ..." when the show ends before a frame asked for. replay.pixels
+// then holds the last frame asked for.
+std::string capture_frames(d32::Replay32 &replay, const d32::WaveMemory &memory,
                            const CaptureRequest &request, web::PassTimes &times);
 
 // The SHA-256 of the first n samples of the mix, 16-bit little-endian as in

@@ -214,13 +214,13 @@ EMSCRIPTEN_KEEPALIVE const char *web_capture(const char *frames, const char *see
   request.smear = smear != 0;
 
   static auto memory = std::make_unique<d32::WaveMemory>();
-  static auto run = std::make_unique<capture::Run32>();
+  static auto replay = std::make_unique<d32::Replay32>();
   d32::build_wave_memory(*memory);
   web::clear_passes(web::page_pass_times());
-  answer = web32::capture_frames(*run, *memory, request, web::page_pass_times());
+  answer = web32::capture_frames(*replay, *memory, request, web::page_pass_times());
 
   // The page shows the last frame asked for.
-  web::page_picture(frame_rgb(run->pixels), d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT);
+  web::page_picture(frame_rgb(replay->pixels), d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT);
   return answer.c_str();
 }
 

@@ -6,17 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "demo8/show/show.h"
+#include "demo8/replay/replay.h"
 #include "web/pass_times.h"
 
 namespace web8 {
 
-// Draws frames 0 up to the last one asked for into pixels (320x240 palette
-// indices, cleared first), with show's tables already built, timing each in
-// times, and returns the page's answer (web::capture_answer), or "error:
-// ..." when the show ends before a frame asked for. pixels then holds the
-// last frame asked for.
-std::string capture_frames(d8::Show8 &show, uint8_t *pixels, const std::vector<int64_t> &frames,
+// Draws frames 0 up to the last one asked for from the start of replay,
+// timing each in times, and returns the page's answer (web::capture_answer),
+// or "error: ..." when the show ends before a frame asked for.
+// replay.pixels then holds the last frame asked for.
+std::string capture_frames(d8::Replay8 &replay, const std::vector<int64_t> &frames,
                            web::PassTimes &times);
 
 constexpr int32_t CALLBACK_SAMPLES = 8192; // what the page asks of the audio device

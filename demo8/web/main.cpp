@@ -174,14 +174,12 @@ EMSCRIPTEN_KEEPALIVE const char *web_capture(const char *frames) {
     answer = "error: " + error;
     return answer.c_str();
   }
-  static auto fresh = std::make_unique<d8::Show8>();
-  static uint8_t pixels[PIXELS];
-  d8::prepare_show(*fresh);
+  static auto replay = std::make_unique<d8::Replay8>();
   web::clear_passes(web::page_pass_times());
-  answer = web8::capture_frames(*fresh, pixels, asked, web::page_pass_times());
+  answer = web8::capture_frames(*replay, asked, web::page_pass_times());
 
   // The page shows the last frame asked for.
-  web::page_picture(frame_rgb(pixels), d8::SCREEN_WIDTH, d8::SCREEN_HEIGHT);
+  web::page_picture(frame_rgb(replay->pixels), d8::SCREEN_WIDTH, d8::SCREEN_HEIGHT);
   return answer.c_str();
 }
 

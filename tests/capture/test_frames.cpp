@@ -1,5 +1,6 @@
-// Pictures on the virtual clock: raw memory layout, determinism by seed,
-// ranges computed from frame 0, and demo8's frame count and palette.
+// Pictures on the replay clock, written as the tool writes them (through a
+// pool of one worker): raw memory layout, determinism by seed, ranges
+// computed from frame 0, and demo8's frame count and palette.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -14,13 +15,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const d32::WaveMemory &wave_memory() {
-  static const auto memory = [] {
-    auto m = std::make_unique<d32::WaveMemory>();
-    d32::build_wave_memory(*m);
-    return m;
+const d32::SongChart &chart() {
+  static const auto chart = [] {
+    auto c = std::make_unique<d32::SongChart>();
+    d32::chart_song(*c);
+    return c;
   }();
-  return *memory;
+  return *chart;
 }
 
 // At 5 fps frame 215 falls in position 6, where the randomly moving polygon is
@@ -28,18 +29,33 @@ const d32::WaveMemory &wave_memory() {
 constexpr int32_t SLOW_FPS = 5;
 constexpr int64_t POLYGON_FRAME = 215;
 
-// Renders frames 0..last at SLOW_FPS; raw files for first..last go to dir.
-void render32(const fs::path &dir, uint32_t seed, int64_t first, int64_t last, bool smear = true) {
-  auto run = std::make_unique<Run32>();
-  start_run32(*run, seed, smear);
-  FrameOutputs out;
-  out.raw_dir = dir.string();
-  out.first_frame = first;
+// Raw files for every frame from first on into dir, by one worker.
+struct RawFiles {
+  FramePool pool;
+  FrameOutputs outputs;
+
+  RawFiles(const fs::path &dir, size_t raw_bytes, int64_t first, int64_t every = 1) {
+    pool.raw_dir = dir.string();
+    pool_start(pool, 1, raw_bytes);
+    outputs.pool = &pool;
+    outputs.first_frame = first;
+    outputs.every = every;
+  }
+  ~RawFiles() { pool_abandon(pool); }
+};
+
+// Renders frames 0..last at fps; raw files for first..last go to dir.
+void render32(const fs::path &dir, uint32_t seed, int64_t first, int64_t last, bool smear = true,
+              int32_t fps = SLOW_FPS, int64_t every = 1) {
+  auto replay = std::make_unique<d32::Replay32>();
+  d32::start_replay(*replay, seed, smear);
+  RawFiles files(dir, RAW32_BYTES, first, every);
   Plan32 plan;
-  plan.fps = SLOW_FPS;
+  plan.fps = fps;
   plan.first_frame = first;
   plan.last_frame = last;
-  ASSERT_EQ(run_frames32(*run, wave_memory(), plan, &out, nullptr), last + 1);
+  ASSERT_EQ(run_frames32(*replay, chart(), plan, &files.outputs, nullptr), last + 1);
+  pool_finish(files.pool);
 }
 
 std::vector<uint8_t> frame_file(const fs::path &dir, int64_t frame) {
@@ -116,17 +132,7 @@ TEST(Frames32, NoSmearChangesThePicture) {
 
 TEST(Frames32, EveryNthFrameFromTheFirst) {
   const auto dir = scratch_dir("every");
-  auto run = std::make_unique<Run32>();
-  start_run32(*run, 1, true);
-  FrameOutputs out;
-  out.raw_dir = dir.string();
-  out.first_frame = 3;
-  out.every = 4;
-  Plan32 plan;
-  plan.fps = 60;
-  plan.first_frame = 3;
-  plan.last_frame = 12;
-  run_frames32(*run, wave_memory(), plan, &out, nullptr);
+  render32(dir, 1, 3, 12, true, 60, 4);
   std::vector<std::string> names;
   for (const auto &e : fs::directory_iterator(dir))
     names.push_back(e.path().filename().string());
@@ -137,35 +143,36 @@ TEST(Frames32, EveryNthFrameFromTheFirst) {
 }
 
 TEST(Frames8, ShowEndsAfterFrame1567AndRangesStopEarlier) {
-  auto run = std::make_unique<Run8>();
-  start_run8(*run);
-  EXPECT_EQ(run_frames8(*run, 0, 1000000, nullptr, nullptr), 1568);
-  EXPECT_EQ(run->show.running, 0);
+  auto replay = std::make_unique<d8::Replay8>();
+  d8::start_replay(*replay);
+  EXPECT_EQ(run_frames8(*replay, 0, 1000000, nullptr, nullptr), 1568);
+  EXPECT_EQ(replay->show.running, 0);
 
-  auto part = std::make_unique<Run8>();
-  start_run8(*part);
+  auto part = std::make_unique<d8::Replay8>();
+  d8::start_replay(*part);
   EXPECT_EQ(run_frames8(*part, 0, 99, nullptr, nullptr), 100);
   EXPECT_EQ(part->show.running, 1);
 }
 
 TEST(Frames8, RawIsTheIndicesAndPngColoursComeFromThePalette) {
   const auto dir = scratch_dir("frames8");
-  auto run = std::make_unique<Run8>();
-  start_run8(*run);
-  FrameOutputs out;
-  out.raw_dir = dir.string();
-  out.first_frame = 300;
-  run_frames8(*run, 300, 300, &out, nullptr);
+  auto replay = std::make_unique<d8::Replay8>();
+  d8::start_replay(*replay);
+  {
+    RawFiles files(dir, RAW8_BYTES, 300);
+    run_frames8(*replay, 300, 300, &files.outputs, nullptr);
+    pool_finish(files.pool);
+  }
   const std::vector<uint8_t> raw = frame_file(dir, 300);
   ASSERT_EQ(raw.size(), static_cast<size_t>(RAW8_BYTES));
-  EXPECT_TRUE(std::equal(raw.begin(), raw.end(), run->pixels));
+  EXPECT_TRUE(std::equal(raw.begin(), raw.end(), replay->pixels));
   // Even rows are the fixed gradient y / 2 wherever nothing covers them.
   EXPECT_EQ(raw[238 * 320], 119);
 
   std::vector<uint8_t> rgb(FRAME_PIXELS * 3);
-  frame8_rgb(run->pixels, run->palette, rgb.data());
+  frame8_rgb(replay->pixels, replay->palette, rgb.data());
   for (int32_t i = 0; i < FRAME_PIXELS; i += 97) {
-    const d8::Rgb c = run->palette[run->pixels[i]];
+    const d8::Rgb c = replay->palette[replay->pixels[i]];
     ASSERT_EQ(rgb[3 * i], c.r);
     ASSERT_EQ(rgb[3 * i + 1], c.g);
     ASSERT_EQ(rgb[3 * i + 2], c.b);

@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "demo8/show/plain_platform.h"
-#include "tools/capture/frames32.h"
+#include "demo32/replay/replay.h"
+#include "demo8/replay/replay.h"
+#include "tools/capture/frame_files.h"
 #include "tools/capture/png_writer.h"
-#include "tools/capture/show8.h"
 
 using namespace capture;
 
@@ -31,19 +31,20 @@ struct Pin {
   uint64_t fingerprint;
 };
 
-// Renders demo32 at 60 fps with seed 7 and checks the PNG of each pinned frame.
+// Renders demo32 at 60 fps with seed 7 as the tool does and checks the PNG
+// of each pinned frame.
 void check_demo32(bool smear, const std::vector<Pin> &pins) {
-  auto memory = std::make_unique<d32::WaveMemory>();
-  d32::build_wave_memory(*memory);
-  auto run = std::make_unique<Run32>();
-  start_run32(*run, 7, smear);
+  auto chart = std::make_unique<d32::SongChart>();
+  d32::chart_song(*chart);
+  auto replay = std::make_unique<d32::Replay32>();
+  d32::start_replay(*replay, 7, smear);
   PngEncoder encoder;
   std::vector<uint8_t> rgb(static_cast<size_t>(FRAME_PIXELS) * 3);
   int64_t frame = 0;
   for (const Pin &pin : pins) {
     for (; frame <= pin.frame; ++frame)
-      ASSERT_TRUE(run_frame32(*run, *memory, 60, frame));
-    frame32_rgb(run->pixels, rgb.data());
+      ASSERT_TRUE(d32::replay_charted_frame(*replay, *chart, 60, frame));
+    frame32_rgb(replay->pixels, rgb.data());
     encode_png(encoder, rgb.data(), FRAME_WIDTH, FRAME_HEIGHT);
     EXPECT_EQ(fingerprint(encoder.file), pin.fingerprint)
         << "frame " << pin.frame << (smear ? "" : " without smear");
@@ -70,19 +71,15 @@ TEST(PngPinned, Demo8Frames) {
                                  {700, 0x27dec223852fa249u},
                                  {1000, 0x20c106a36d2bb810u},
                                  {1300, 0x4e3a26645a8a48a5u}};
-  auto run = std::make_unique<Run8>();
-  start_run8(*run);
-  d8::Surface8 screen{run->pixels, FRAME_WIDTH};
-  const d8::Platform8 platform = d8::plain_platform(screen);
+  auto replay = std::make_unique<d8::Replay8>();
+  d8::start_replay(*replay);
   PngEncoder encoder;
   std::vector<uint8_t> rgb(static_cast<size_t>(FRAME_PIXELS) * 3);
   int64_t frame = 0;
   for (const Pin &pin : pins) {
-    for (; frame <= pin.frame; ++frame) {
-      ASSERT_NE(run->show.running, 0);
-      d8::show_pass(run->show, platform);
-    }
-    frame8_rgb(run->pixels, run->palette, rgb.data());
+    for (; frame <= pin.frame; ++frame)
+      ASSERT_TRUE(d8::replay_frame(*replay));
+    frame8_rgb(replay->pixels, replay->palette, rgb.data());
     encode_png(encoder, rgb.data(), FRAME_WIDTH, FRAME_HEIGHT);
     EXPECT_EQ(fingerprint(encoder.file), pin.fingerprint) << "frame " << pin.frame;
   }

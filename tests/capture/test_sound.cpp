@@ -127,7 +127,7 @@ TEST(Sound32, StretchIsTheCallbackStreamSampleForSample) {
 
   WavFile wav;
   open_wav(wav, dir / "s.wav", 44100, 16, N - 1234);
-  auto music = std::make_unique<Music32>();
+  auto music = std::make_unique<d32::ReplayMusic>();
   Sound32Outputs out;
   out.mix[0] = &wav;
   out.first_sample = 1234; // inside the second tick
@@ -157,7 +157,7 @@ TEST(Sound32, StemsAddUpToTheMixWithWrapAround) {
   open_wav(mix, dir / "mix.wav", 44100, 16, 44100);
   for (int v = 0; v < d32::VOICES; ++v)
     open_wav(stems[v], numbered_path(dir.string(), "voice_", v, 2, ".wav"), 44100, 16, 44100);
-  auto music = std::make_unique<Music32>();
+  auto music = std::make_unique<d32::ReplayMusic>();
   Sound32Outputs out;
   out.mix[0] = &mix;
   out.stems = stems;
@@ -195,7 +195,7 @@ TEST(Sound32, StemsAddUpToTheMixWithWrapAround) {
 }
 
 TEST(Sound32, StopsOnTheSampleThatReadsTheEndMark) {
-  auto music = std::make_unique<Music32>();
+  auto music = std::make_unique<d32::ReplayMusic>();
   EXPECT_FALSE(advance_music(*music, wave_memory(), 9000000, nullptr));
   EXPECT_EQ(music->samples, 8756000);
   // Nothing more is rendered once the end mark is read.

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "tools/capture/capture_error.h"
-#include "tools/capture/frame_outputs.h"
+#include "tools/capture/frame_files.h"
 #include "tools/capture/options.h"
 #include "tools/capture/output_files.h"
 

@@ -4,18 +4,15 @@
 
 namespace capture {
 
-int64_t run_frames32(Run32 &run, const d32::WaveMemory &memory, const Plan32 &plan,
+int64_t run_frames32(d32::Replay32 &replay, const d32::SongChart &chart, const Plan32 &plan,
                      FrameOutputs *outputs, Progress *progress) {
   int64_t i = 0;
   for (; i <= plan.last_frame; ++i) {
     check_interrupt();
-    const bool on = plan.chart != nullptr
-                        ? run_charted_frame32(run, *plan.chart, plan.fps, i, plan.draw)
-                        : run_frame32(run, memory, plan.fps, i, plan.draw);
-    if (!on)
+    if (!d32::replay_charted_frame(replay, chart, plan.fps, i))
       break;
     if (outputs != nullptr && i >= plan.first_frame)
-      emit_frame32(*outputs, i, run.pixels);
+      emit_frame32(*outputs, i, replay.pixels);
     if (progress != nullptr)
       progress_update(*progress, i + 1);
   }

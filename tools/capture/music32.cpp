@@ -6,7 +6,7 @@ namespace capture {
 
 namespace {
 
-void write_piece(Music32 &m, int64_t start, int32_t n, const Sound32Outputs &out) {
+void write_piece(d32::ReplayMusic &m, int64_t start, int32_t n, const Sound32Outputs &out) {
   const int64_t skip64 = std::clamp<int64_t>(out.first_sample - start, 0, n);
   const auto skip = static_cast<int32_t>(skip64);
   if (skip == n)
@@ -21,10 +21,10 @@ void write_piece(Music32 &m, int64_t start, int32_t n, const Sound32Outputs &out
 
 } // namespace
 
-bool advance_music(Music32 &m, const d32::WaveMemory &memory, int64_t target,
+bool advance_music(d32::ReplayMusic &m, const d32::WaveMemory &memory, int64_t target,
                    const Sound32Outputs *out) {
   const bool stems = out != nullptr && out->stems != nullptr;
-  while (const int32_t n = render_music_piece(m, memory, target, stems))
+  while (const int32_t n = d32::render_music_piece(m, memory, target, stems))
     if (out != nullptr)
       write_piece(m, m.samples - n, n, *out);
   return d32::get(m.clock.song_end) == 0;

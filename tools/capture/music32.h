@@ -1,9 +1,9 @@
 #pragma once
-// demo32's soundtrack and voice files, made from the music on the virtual
-// clock (music_clock32.h).
+// demo32's soundtrack and voice files, made from the music on the replay
+// clock (demo32/replay/replay_clock.h).
 #include <cstdint>
 
-#include "tools/capture/music_clock32.h"
+#include "demo32/replay/replay_clock.h"
 #include "tools/capture/wav_writer.h"
 
 namespace capture {
@@ -18,7 +18,7 @@ struct Sound32Outputs {
 // Renders up to sample target and writes what it renders to outputs (may be
 // null). Returns false once the end mark has been read (music.samples is then
 // the end sample).
-bool advance_music(Music32 &music, const d32::WaveMemory &memory, int64_t target,
+bool advance_music(d32::ReplayMusic &music, const d32::WaveMemory &memory, int64_t target,
                    const Sound32Outputs *outputs);
 
 } // namespace capture

@@ -13,7 +13,6 @@
 #include "tools/capture/music32.h"
 #include "tools/capture/output_files.h"
 #include "tools/capture/show8.h"
-#include "tools/capture/virtual_clock.h"
 
 namespace capture {
 
@@ -143,15 +142,12 @@ void open_outputs(Outputs &out, Targets &t, const Options &o, const Stretch &s, 
     wav_start(out.video_sound, rate, bits, samples, comment);
   }
 
-  out.frames.raw_dir = t.raw.staging;
-  out.frames.png_dir = t.png.staging;
   out.frames.first_frame = s.first_frame;
   out.frames.every = o.every;
-  out.frames.command = command;
-  if (wants_files(out.frames)) {
-    out.pool.raw_dir = out.frames.raw_dir;
-    out.pool.png_dir = out.frames.png_dir;
-    out.pool.command = command;
+  out.pool.raw_dir = t.raw.staging;
+  out.pool.png_dir = t.png.staging;
+  out.pool.command = command;
+  if (!out.pool.raw_dir.empty() || !out.pool.png_dir.empty()) {
     pool_start(out.pool, default_jobs(o.jobs), raw_bytes);
     out.frames.pool = &out.pool;
   }
@@ -227,28 +223,27 @@ void report_speed(const char *show, const Stretch &s, std::chrono::steady_clock:
 }
 
 void capture32(const Options &o, Outputs &out) {
-  auto memory = std::make_unique<d32::WaveMemory>();
-  d32::build_wave_memory(*memory);
-
   // The pictures take the music's clock from the chart; the samples are
   // rendered once, for the sound files only.
-  auto chart = std::make_unique<SongChart>();
-  chart_song(*chart);
+  auto chart = std::make_unique<d32::SongChart>();
+  d32::chart_song(*chart);
   const int64_t end_sample = chart->end_sample;
   if (end_sample < 0)
     fail(EXIT_RUNTIME, "the song has no end mark, so the show would never end");
-  Stretch s = stretch_of(o, last_frame_before(end_sample, o.fps), o.fps);
-  s.first_sample = sample_of_frame(s.first_frame, o.fps);
+  Stretch s = stretch_of(o, d32::last_frame_before(end_sample, o.fps), o.fps);
+  s.first_sample = d32::sample_of_frame(s.first_frame, o.fps);
   // After the last frame the sound runs on to the end mark, not past it.
-  s.end_sample = std::min(sample_of_frame(s.last_frame + 1, o.fps), end_sample);
+  s.end_sample = std::min(d32::sample_of_frame(s.last_frame + 1, o.fps), end_sample);
 
   Targets targets = check_targets(o, s);
   const uint32_t seed = o.seed_given ? o.seed : static_cast<uint32_t>(std::time(nullptr));
   const std::string command = reproducing_command(o, seed);
-  open_outputs(out, targets, o, s, static_cast<int32_t>(MUSIC32_RATE), 16, RAW32_BYTES, command);
+  open_outputs(out, targets, o, s, d32::SAMPLE_RATE, 16, RAW32_BYTES, command);
 
   if (wants_sound(o)) {
-    auto music = std::make_unique<Music32>();
+    auto memory = std::make_unique<d32::WaveMemory>();
+    d32::build_wave_memory(*memory);
+    auto music = std::make_unique<d32::ReplayMusic>();
     Sound32Outputs sound;
     sound.mix[0] = o.wav_path.empty() ? nullptr : &out.wav;
     sound.mix[1] = targets.ffmpeg.empty() ? nullptr : &out.video_sound;
@@ -265,16 +260,15 @@ void capture32(const Options &o, Outputs &out) {
   const bool pictures = wants_pictures(out.frames) || !wants_sound(o);
   if (pictures) {
     const auto started = std::chrono::steady_clock::now();
-    auto run = std::make_unique<Run32>();
-    start_run32(*run, seed, !o.no_smear);
+    auto replay = std::make_unique<d32::Replay32>();
+    d32::start_replay(*replay, seed, !o.no_smear);
     Plan32 plan;
     plan.fps = o.fps;
     plan.first_frame = s.first_frame;
     plan.last_frame = s.last_frame;
-    plan.chart = chart.get();
     Progress progress;
     progress_start(progress, s.last_frame + 1, o.fps, o.quiet);
-    const int64_t run_frames = run_frames32(*run, *memory, plan, &out.frames, &progress);
+    const int64_t run_frames = run_frames32(*replay, *chart, plan, &out.frames, &progress);
     progress_finish(progress, run_frames);
     check_frames(run_frames, s);
     if (!writes_anything(o))
@@ -285,10 +279,10 @@ void capture32(const Options &o, Outputs &out) {
 }
 
 void capture8(const Options &o, Outputs &out) {
-  const auto fps = static_cast<int32_t>(DEMO8_FPS);
+  const int32_t fps = d8::REPLAY_FPS;
   Stretch s = stretch_of(o, d8::LAST_FRAME, fps);
-  s.first_sample = DEMO8_SAMPLES_PER_FRAME * s.first_frame;
-  s.end_sample = DEMO8_SAMPLES_PER_FRAME * (s.last_frame + 1);
+  s.first_sample = int64_t{d8::SAMPLES_PER_FRAME} * s.first_frame;
+  s.end_sample = int64_t{d8::SAMPLES_PER_FRAME} * (s.last_frame + 1);
 
   Targets targets = check_targets(o, s);
   const std::string command = reproducing_command(o, 0);
@@ -304,12 +298,12 @@ void capture8(const Options &o, Outputs &out) {
   const bool pictures = wants_pictures(out.frames) || !wants_sound(o);
   if (pictures) {
     const auto started = std::chrono::steady_clock::now();
-    auto run = std::make_unique<Run8>();
-    start_run8(*run);
+    auto replay = std::make_unique<d8::Replay8>();
+    d8::start_replay(*replay);
     Progress progress;
     progress_start(progress, s.last_frame + 1, fps, o.quiet);
     const int64_t run_frames =
-        run_frames8(*run, s.first_frame, s.last_frame, &out.frames, &progress);
+        run_frames8(*replay, s.first_frame, s.last_frame, &out.frames, &progress);
     progress_finish(progress, run_frames);
     check_frames(run_frames, s);
     if (!writes_anything(o))

@@ -2,35 +2,21 @@
 
 #include <algorithm>
 
-#include "demo8/show/plain_platform.h"
 #include "tools/capture/interrupt.h"
 
 namespace capture {
 
-void start_run8(Run8 &run) {
-  d8::prepare_show(run.show);
-  d8::start_show(run.show, 0);
-  for (uint8_t &p : run.pixels)
-    p = 0;
-  d8::build_palette(run.palette);
-}
-
-int64_t run_frames8(Run8 &run, int64_t first_frame, int64_t last_frame, FrameOutputs *outputs,
-                    Progress *progress) {
-  // Frame after frame, no deadlines.
-  d8::Surface8 screen{run.pixels, FRAME_WIDTH};
-  const d8::Platform8 platform = d8::plain_platform(screen);
-
+int64_t run_frames8(d8::Replay8 &replay, int64_t first_frame, int64_t last_frame,
+                    FrameOutputs *outputs, Progress *progress) {
   int64_t t = 0;
-  // The show clears running while drawing its last frame, which is still shown.
-  while (t <= last_frame && run.show.running != 0) {
+  for (; t <= last_frame; ++t) {
     check_interrupt();
-    d8::show_pass(run.show, platform);
+    if (!d8::replay_frame(replay))
+      break;
     if (outputs != nullptr && t >= first_frame)
-      emit_frame8(*outputs, t, run.pixels, run.palette);
-    ++t;
+      emit_frame8(*outputs, t, replay.pixels, replay.palette);
     if (progress != nullptr)
-      progress_update(*progress, t);
+      progress_update(*progress, t + 1);
   }
   return t;
 }

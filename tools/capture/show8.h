@@ -1,29 +1,19 @@
 #pragma once
-// demo8 offline, the show's own pass unpaced: frame t is the show's frame t,
-// the music 882 samples a frame.
+// demo8 offline: the frames of its replay (demo8/replay/replay.h) handed to
+// the outputs, and its music written from sample 0.
 #include <cstdint>
 
-#include "demo8/show/palette.h"
-#include "demo8/show/show.h"
-#include "demo8/synth/music.h"
+#include "demo8/replay/replay.h"
 #include "tools/capture/frame_outputs.h"
 #include "tools/capture/progress.h"
 #include "tools/capture/wav_writer.h"
 
 namespace capture {
 
-struct Run8 {
-  d8::Show8 show;
-  uint8_t pixels[FRAME_PIXELS] = {}; // the screen, pitch 320, cleared at start
-  d8::Rgb palette[256] = {};
-};
-
-void start_run8(Run8 &run);
-
 // Draws frames 0..last_frame (fewer if the show ends first); frames from
 // first_frame on go to outputs (may be null). Returns the number drawn.
-int64_t run_frames8(Run8 &run, int64_t first_frame, int64_t last_frame, FrameOutputs *outputs,
-                    Progress *progress);
+int64_t run_frames8(d8::Replay8 &replay, int64_t first_frame, int64_t last_frame,
+                    FrameOutputs *outputs, Progress *progress);
 
 // Renders the music from sample 0 up to end_sample and writes the samples
 // from first_sample on to each non-null file.

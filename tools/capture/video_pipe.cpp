@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "tools/capture/capture_error.h"
-#include "tools/capture/frame_outputs.h"
+#include "tools/capture/frame_files.h"
 #include "tools/capture/yuv_frame.h"
 
 #ifdef _WIN32
