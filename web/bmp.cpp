@@ -1,11 +1,11 @@
 #include "web/bmp.h"
 
-#include "tools/capture/le_bytes.h"
+#include "common/le_bytes.h"
 
 namespace web {
 
-using capture::put16;
-using capture::put32;
+using common::put16;
+using common::put32;
 
 std::vector<uint8_t> bmp24(const uint32_t *pixels, int32_t width, int32_t height) {
   constexpr uint32_t HEADERS = 14 + 40;

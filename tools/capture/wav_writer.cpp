@@ -2,13 +2,16 @@
 
 #include <cstring>
 
+#include "common/le_bytes.h"
 #include "tools/capture/capture_error.h"
-#include "tools/capture/le_bytes.h"
 #include "tools/capture/version.h"
 
 namespace capture {
 
 namespace {
+
+using common::put16;
+using common::put32;
 
 void put_tag(std::vector<uint8_t> &b, const char (&tag)[5]) {
   for (int i = 0; i < 4; ++i)

@@ -1,10 +1,10 @@
 #pragma once
-// Little-endian numbers added to a byte buffer: the headers of the WAV files
-// and of the web page's BMP screenshot.
+// Little-endian numbers added to a byte buffer: the headers of the capture
+// tool's WAV files and of the web page's BMP screenshot.
 #include <cstdint>
 #include <vector>
 
-namespace capture {
+namespace common {
 
 inline void put16(std::vector<uint8_t> &b, uint32_t v) {
   b.push_back(static_cast<uint8_t>(v));
@@ -16,4 +16,4 @@ inline void put32(std::vector<uint8_t> &b, uint32_t v) {
   put16(b, v >> 16);
 }
 
-} // namespace capture
+} // namespace common
