@@ -44,6 +44,12 @@ void present(void *) {
   SDL_Flip(screen);
 }
 
+// Console lines go out whole at once, whatever the buffering.
+void print_line(void *, const char *latin1) {
+  std::printf("%s\n", latin1);
+  std::fflush(stdout);
+}
+
 bool next_event(void *, d8::Event &event) {
   SDL_Event e;
   if (!SDL_PollEvent(&e))
@@ -116,6 +122,7 @@ int main(int argc, char **argv) {
   platform.unlock = unlock;
   platform.present = present;
   platform.next_event = next_event;
+  platform.print_line = print_line;
   // Busy wait: a pass whose deadline has not come is simply asked again. A
   // stop signal is seen before the next frame.
   while (desktop::stop_signal() == 0 && d8::show_pass(show, platform) != d8::Pass::LAST_FRAME) {

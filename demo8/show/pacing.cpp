@@ -48,9 +48,9 @@ bool frame_starts(Pacing &pacing, int32_t now, FrameStart &start) {
 const char *lateness_format(Lateness lateness) {
   switch (lateness) {
   case Lateness::VERY_LATE:
-    return "T\xF6kkii varmaanki ihan liikaa. %d\n";
+    return "T\xF6kkii varmaanki ihan liikaa. %d";
   case Lateness::SOMEWHAT_LATE:
-    return "Hmm t\xF6kkii kai v\xE4h\xE4, osta nopeempi kone? %d\n";
+    return "Hmm t\xF6kkii kai v\xE4h\xE4, osta nopeempi kone? %d";
   case Lateness::ON_TIME:
     break;
   }

@@ -32,7 +32,8 @@ void start_pacing(Pacing &pacing, int32_t now);
 // deadline moves 40 ms past now and the lag decays. Lateness is never made up.
 bool frame_starts(Pacing &pacing, int32_t now, FrameStart &start);
 
-// printf format for a late frame's warning (one %d, the lag); null when on time.
+// printf format of a late frame's console line, without the newline (one %d,
+// the lag); null when on time.
 const char *lateness_format(Lateness lateness);
 
 } // namespace d8

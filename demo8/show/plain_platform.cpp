@@ -14,6 +14,8 @@ Surface8 plain_screen(void *context) {
 
 void nothing(void *) {}
 
+void no_console(void *, const char *) {}
+
 bool no_events(void *, Event &) {
   return false;
 }
@@ -28,6 +30,7 @@ Platform8 plain_platform(Surface8 &screen) {
   p.unlock = nothing;
   p.present = nothing;
   p.next_event = no_events;
+  p.print_line = no_console;
   p.paced = false;
   return p;
 }

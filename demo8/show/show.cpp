@@ -22,8 +22,9 @@ Pass show_pass(Show8 &show, const Platform8 &platform) {
     if (!frame_starts(show.pacing, static_cast<int32_t>(platform.ticks(platform.context)), start))
       return Pass::NOT_DUE;
     if (const char *format = lateness_format(start.lateness)) {
-      std::printf(format, start.reported_lag);
-      std::fflush(stdout);
+      char line[64];
+      std::snprintf(line, sizeof line, format, start.reported_lag);
+      platform.print_line(platform.context, line);
     }
   }
 

@@ -39,6 +39,9 @@ struct Platform8 {
   void (*present)(void *context) = nullptr;
   // The next event since the last call; false when there is none.
   bool (*next_event)(void *context, Event &event) = nullptr;
+  // A line of the show's console, Latin-1 without the newline: a frame that
+  // started late says so.
+  void (*print_line)(void *context, const char *latin1) = nullptr;
   // Real time: a frame waits for its 40 ms deadline and late ones are
   // reported. Off: every pass draws the next frame at once.
   bool paced = true;

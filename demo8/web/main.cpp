@@ -76,6 +76,11 @@ void fill_audio(void *userdata, Uint8 *stream, int length) {
   samples_rendered += length;
 }
 
+// The show's console lines go under the picture.
+void print_line(void *, const char *latin1) {
+  web::page_note(latin1);
+}
+
 // The music, as the desktop starts it: silent when it cannot be had as asked.
 void music_start() {
   SDL_AudioSpec desired{.freq = d8::MUSIC_RATE,
@@ -112,8 +117,12 @@ const uint8_t *frame_rgb(const uint8_t *indices) {
 }
 
 void animation_frame() {
-  static const d8::Platform8 page{
-      .ticks = ticks, .lock = lock, .unlock = unlock, .present = present, .next_event = next_event};
+  static const d8::Platform8 page{.ticks = ticks,
+                                  .lock = lock,
+                                  .unlock = unlock,
+                                  .present = present,
+                                  .next_event = next_event,
+                                  .print_line = print_line};
   web8::note_animation_frame(refresh, emscripten_get_now());
   const double start = web::now_ms();
   const d8::Pass pass = d8::show_pass(show, page);

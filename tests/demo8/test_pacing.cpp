@@ -95,11 +95,4 @@ TEST(Pacing, ExactlyOneHundredIsTheMilderWarning) {
   EXPECT_EQ(f.reported_lag, 100);
 }
 
-TEST(Pacing, WarningTextsAreLatin1) {
-  EXPECT_EQ(lateness_format(Lateness::ON_TIME), nullptr);
-  EXPECT_STREQ(lateness_format(Lateness::VERY_LATE), "T\xF6kkii varmaanki ihan liikaa. %d\n");
-  EXPECT_STREQ(lateness_format(Lateness::SOMEWHAT_LATE),
-               "Hmm t\xF6kkii kai v\xE4h\xE4, osta nopeempi kone? %d\n");
-}
-
 } // namespace

@@ -19,6 +19,7 @@ struct Recorder {
   uint32_t now = 0;
   std::deque<Event> events;
   std::vector<std::string> calls;
+  std::vector<std::string> lines;
 
   static Recorder &of(void *context) { return *static_cast<Recorder *>(context); }
 
@@ -43,6 +44,10 @@ struct Recorder {
       e = r.events.front();
       r.events.pop_front();
       return true;
+    };
+    p.print_line = [](void *c, const char *line) {
+      of(c).calls.push_back("line");
+      of(c).lines.push_back(line);
     };
     return p;
   }
@@ -79,6 +84,20 @@ TEST_F(ShowPass, FirstFrameSixtyMillisecondsAfterTheStartThenEveryForty) {
   EXPECT_EQ(pass_at(599), Pass::NOT_DUE);
   EXPECT_EQ(pass_at(600), Pass::FRAME);
   EXPECT_EQ(show->frame, 2);
+}
+
+// A frame whose first reading is past its deadline says so on the platform's
+// console before it is drawn, in Latin-1; a frame that waited says nothing.
+TEST_F(ShowPass, LateFramesSayHowLateThroughThePlatform) {
+  EXPECT_EQ(pass_at(570), Pass::FRAME);
+  EXPECT_EQ(recorder.calls,
+            (std::vector<std::string>{"ticks", "line", "lock", "unlock", "present", "event"}));
+  EXPECT_EQ(pass_at(609), Pass::NOT_DUE);
+  EXPECT_EQ(pass_at(610), Pass::FRAME);
+  EXPECT_EQ(pass_at(800), Pass::FRAME); // 150 ms past the deadline of 650
+  EXPECT_EQ(recorder.lines,
+            (std::vector<std::string>{"Hmm t\xF6kkii kai v\xE4h\xE4, osta nopeempi kone? 10",
+                                      "T\xF6kkii varmaanki ihan liikaa. 150"}));
 }
 
 TEST_F(ShowPass, EscapeEndsOnReleaseAndTheCloseRequestEnds) {

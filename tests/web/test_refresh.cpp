@@ -20,7 +20,8 @@ struct Page {
   web8::RefreshClock refresh;
   uint32_t now = 0;
   int32_t frames = 0;
-  int32_t late = 0; // passes that left a lateness to absorb
+  int32_t late = 0;  // passes that left a lateness to absorb
+  int32_t lines = 0; // lateness lines the page was given to show
 
   Page() {
     prepare_show(*show);
@@ -38,6 +39,7 @@ struct Page {
     p.unlock = [](void *) {};
     p.present = [](void *) {};
     p.next_event = [](void *, Event &) { return false; };
+    p.print_line = [](void *c, const char *) { ++static_cast<Page *>(c)->lines; };
     return p;
   }
 
@@ -67,6 +69,7 @@ TEST(Refresh, TwentyFiveFramesASecondAtCommonRefreshRates) {
     page.run(hz, 0, 10000);
     EXPECT_NEAR(page.frames, due, 1) << hz << " Hz";
     EXPECT_EQ(page.late, 0) << hz << " Hz";
+    EXPECT_EQ(page.lines, 0) << hz << " Hz";
   }
 }
 
@@ -80,6 +83,7 @@ TEST(Refresh, AStallIsLateAndTheShowGoesOn) {
     page.animation_frame(t);
   page.run(60, t + 300, 5000);
   EXPECT_GT(page.late, 0);
+  EXPECT_EQ(page.lines, 1);            // the one frame that started late says so
   EXPECT_EQ(page.show->pacing.lag, 0); // absorbed again
   const int32_t after = page.frames;
   page.run(60, 5000, 10000);
