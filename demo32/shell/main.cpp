@@ -10,9 +10,9 @@
 #include <ctime>
 
 #include "demo32/shell/sdl_audio.h"
+#include "demo32/shell/vidmode_report.h"
 #include "demo32/show/show.h"
 #include "demo32/show/switches.h"
-#include "demo32/show/vidmode_report.h"
 #include "desktop/display.h"
 #include "desktop/process.h"
 #include "desktop/sdl_start.h"
@@ -128,7 +128,7 @@ int main(int argc, char **argv) {
     fail();
   desktop::choose_window_scale(d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT);
   screen_surface = SDL_SetVideoMode(d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT, 32,
-                                    switches.video_flags | SDL_HWSURFACE);
+                                    (switches.windowed != 0 ? 0 : SDL_FULLSCREEN) | SDL_HWSURFACE);
   if (screen_surface == nullptr)
     fail();
   desktop::show_whole_pixels(screen_surface);

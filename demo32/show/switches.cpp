@@ -11,7 +11,7 @@ Switches parse_switches(int argc, const char *const *argv) {
     if (arg == nullptr)
       continue;
     if (std::strcmp(arg, "-window") == 0)
-      s.video_flags = 0;
+      s.windowed = 1;
     if (std::strcmp(arg, "-2005") == 0)
       s.smear_enabled = 0;
     if (std::strcmp(arg, "-nosound") == 0)

@@ -1,16 +1,13 @@
 #pragma once
-#include <cstdint>
 
 namespace d32 {
 
-constexpr uint32_t FLAG_FULLSCREEN = 0x80000000u;
-constexpr uint32_t FLAG_HWSURFACE = 0x00000001u;
-
+// The desktop program's command line.
 struct Switches {
-  uint32_t video_flags = FLAG_FULLSCREEN; // 0 with "-window"
-  int no_sound = 0;                       // 1 with "-nosound"
-  int smear_enabled = 1;                  // 0 with "-2005"
-  int debug_mode = 0;                     // 1 with "-debug"
+  int windowed = 0;      // 1 with "-window": a window instead of full screen
+  int no_sound = 0;      // 1 with "-nosound"
+  int smear_enabled = 1; // 0 with "-2005"
+  int debug_mode = 0;    // 1 with "-debug"
 };
 
 // Every argument after the program name is compared whole, byte for byte, with

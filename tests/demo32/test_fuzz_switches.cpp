@@ -36,7 +36,7 @@ Asked oracle(const std::vector<std::string> &args, size_t argc) {
 }
 
 void expect_switches(const d32::Switches &s, const Asked &asked, const std::string &context) {
-  EXPECT_EQ(s.video_flags, asked.window ? 0u : d32::FLAG_FULLSCREEN) << context;
+  EXPECT_EQ(s.windowed, asked.window ? 1 : 0) << context;
   EXPECT_EQ(s.smear_enabled, asked.no_smear ? 0 : 1) << context;
   EXPECT_EQ(s.no_sound, asked.no_sound ? 1 : 0) << context;
   EXPECT_EQ(s.debug_mode, asked.debug ? 1 : 0) << context;

@@ -1,4 +1,4 @@
-// Command line, flag report, catch-up, overlay sampling and the silent clock.
+// Command line, catch-up, overlay sampling and the silent clock.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,7 +6,6 @@
 
 #include "demo32/show/show.h"
 #include "demo32/show/switches.h"
-#include "demo32/show/vidmode_report.h"
 
 using namespace d32;
 
@@ -21,17 +20,17 @@ Switches parse(std::vector<const char *> args) {
 
 TEST(Switches, NoArgumentsMeansFullScreenSmearSoundNoOverlay) {
   const Switches s = parse({});
-  EXPECT_EQ(s.video_flags, 0x80000000u);
+  EXPECT_EQ(s.windowed, 0);
   EXPECT_EQ(s.smear_enabled, 1);
   EXPECT_EQ(s.no_sound, 0);
   EXPECT_EQ(s.debug_mode, 0);
 }
 
 TEST(Switches, EachSwitchDoesOnlyItsOwnThing) {
-  EXPECT_EQ(parse({"-window"}).video_flags, 0u);
+  EXPECT_EQ(parse({"-window"}).windowed, 1);
   EXPECT_EQ(parse({"-window"}).smear_enabled, 1);
   EXPECT_EQ(parse({"-2005"}).smear_enabled, 0);
-  EXPECT_EQ(parse({"-2005"}).video_flags, 0x80000000u);
+  EXPECT_EQ(parse({"-2005"}).windowed, 0);
   EXPECT_EQ(parse({"-nosound"}).no_sound, 1);
   EXPECT_EQ(parse({"-debug"}).debug_mode, 1);
 }
@@ -41,7 +40,7 @@ TEST(Switches, OnlyWholeByteExactArgumentsMatch) {
        {"-WINDOW", "-Window", "-win", "-windows", "window", "-window ", " -window", "-2005x",
         "-200", "-nosoun", "-debugx", "", "-", "--window", "-window\xE4", "\xFF\xFE"}) {
     const Switches s = parse({near});
-    EXPECT_EQ(s.video_flags, 0x80000000u) << near;
+    EXPECT_EQ(s.windowed, 0) << near;
     EXPECT_EQ(s.smear_enabled, 1) << near;
     EXPECT_EQ(s.no_sound, 0) << near;
     EXPECT_EQ(s.debug_mode, 0) << near;
@@ -50,11 +49,11 @@ TEST(Switches, OnlyWholeByteExactArgumentsMatch) {
 
 TEST(Switches, AnyOrderAndRepeats) {
   const Switches s = parse({"junk", "-debug", "-window", "x", "-window", "-debug"});
-  EXPECT_EQ(s.video_flags, 0u);
+  EXPECT_EQ(s.windowed, 1);
   EXPECT_EQ(s.debug_mode, 1);
   EXPECT_EQ(s.no_sound, 0);
   const Switches all = parse({"-nosound", "-2005", "-debug", "-window"});
-  EXPECT_EQ(all.video_flags, 0u);
+  EXPECT_EQ(all.windowed, 1);
   EXPECT_EQ(all.smear_enabled, 0);
   EXPECT_EQ(all.no_sound, 1);
   EXPECT_EQ(all.debug_mode, 1);
@@ -64,34 +63,7 @@ TEST(Switches, LongArgumentsAndNullEntriesAreHarmless) {
   std::string huge(1 << 20, '-');
   std::vector<const char *> args = {"demo32", huge.c_str(), nullptr};
   const Switches s = parse_switches(3, args.data());
-  EXPECT_EQ(s.video_flags, 0x80000000u);
-}
-
-TEST(VidmodeReport, WindowedSoftwareSurface) {
-  EXPECT_EQ(vidmode_report(0), "vidmode flags (0): SDL_SWSURFACE \n");
-  EXPECT_EQ(vidmode_report(0x1), "vidmode flags (1): SDL_HWSURFACE \n");
-}
-
-TEST(VidmodeReport, FullScreenPrintsNegativeNumber) {
-  EXPECT_EQ(vidmode_report(0x80000001u),
-            "vidmode flags (-2147483647): SDL_HWSURFACE SDL_FULLSCREEN \n");
-  EXPECT_EQ(vidmode_report(0xC0000000u),
-            "vidmode flags (-1073741824): SDL_SWSURFACE SDL_DOUBLEBUF SDL_FULLSCREEN \n");
-}
-
-TEST(VidmodeReport, AllNamesInTableOrder) {
-  EXPECT_EQ(vidmode_report(0xFFFFFFFFu),
-            "vidmode flags (-1): SDL_HWSURFACE SDL_ASYNCBLIT SDL_ANYFORMAT SDL_HWPALETTE "
-            "SDL_DOUBLEBUF SDL_FULLSCREEN SDL_OPENGL SDL_OPENGLBLIT SDL_RESIZABLE SDL_HWACCEL "
-            "SDL_SRCCOLORKEY SDL_RLEACCEL SDL_SRCALPHA SDL_PREALLOC \n");
-  // The blit name's mask shares a bit with plain OpenGL and has one of its own.
-  EXPECT_EQ(vidmode_report(0x2), "vidmode flags (2): SDL_SWSURFACE SDL_OPENGL SDL_OPENGLBLIT \n");
-  EXPECT_EQ(vidmode_report(0x8), "vidmode flags (8): SDL_SWSURFACE SDL_OPENGLBLIT \n");
-}
-
-TEST(VidmodeReport, LockRemarksAreLatin1) {
-  EXPECT_STREQ(lock_remark(true), "o-ou! dblbuf pit\xE4\xE4 olla lukossa!");
-  EXPECT_STREQ(lock_remark(false), "jipii ei tarvi mit\xE4\xE4 lukkoja ees!");
+  EXPECT_EQ(s.windowed, 0);
 }
 
 TEST(CatchUp, WholeStepsOnlyAndUnbounded) {
