@@ -1,15 +1,16 @@
 // demo32 on the desktop: start-up, the SDL side of every pass, the busy wait,
-// and the silent show clock. With sdl_audio.cpp (the audio device) and
-// sdl_winmain.cpp (Windows start-up) the only code of demo32 that talks to
-// SDL; what a pass does is the show's own (demo32/show).
+// and the silent show clock. With sdl_winmain.cpp (Windows start-up) and the
+// audio device it shares with the web page (demo32/sdl) the only code of
+// demo32 that talks to SDL; what a pass does is the show's own (demo32/show).
 #include <SDL.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
-#include "demo32/shell/sdl_audio.h"
+#include "demo32/sdl/audio_device.h"
 #include "demo32/shell/vidmode_report.h"
 #include "demo32/show/show.h"
 #include "demo32/show/switches.h"
@@ -143,9 +144,13 @@ int main(int argc, char **argv) {
     fail();
   std::puts(d32::lock_remark(SDL_MUSTLOCK(offscreen_surface)));
 
-  if (switches.no_sound == 0 && d32::synth_open(music) != -1) {
-    run_show(seed);
-    return shut_down();
+  if (switches.no_sound == 0) {
+    const std::string no_sound = d32::open_audio(music);
+    if (no_sound.empty()) {
+      run_show(seed);
+      return shut_down();
+    }
+    std::fprintf(stderr, "%s\n", no_sound.c_str());
   }
 
   SDL_InitSubSystem(SDL_INIT_TIMER);

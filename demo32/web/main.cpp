@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "demo32/sdl/audio_device.h"
 #include "demo32/show/show.h"
 #include "demo32/web/capture.h"
 #include "web/bmp.h"
@@ -76,37 +77,20 @@ void present(void *) {
   SDL_Flip(screen_surface);
 }
 
+// The capture's sound is rendered in the buffers the device asks for.
+static_assert(web32::CALLBACK_SAMPLES == d32::AUDIO_BUFFER_SAMPLES);
+
 void audio_callback(void *userdata, Uint8 *stream, int length) {
-  d32::Music &m = *static_cast<d32::Music *>(userdata);
-  d32::synth_render(m.synth, m.wave_memory, m.clock, reinterpret_cast<int16_t *>(stream),
-                    length / 2);
+  d32::render_audio(userdata, stream, length);
   samples_rendered += length / 2;
 }
 
 // The audio device, as the desktop opens it; false when sound cannot be had.
 bool open_audio() {
-  SDL_AudioSpec desired{.freq = d32::SAMPLE_RATE,
-                        .format = AUDIO_S16LSB,
-                        .channels = 1,
-                        .samples = web32::CALLBACK_SAMPLES,
-                        .callback = audio_callback,
-                        .userdata = &music};
-  SDL_AudioSpec obtained{};
-  const bool opened = SDL_OpenAudio(&desired, &obtained) >= 0;
-  const bool ours = opened && obtained.freq == d32::SAMPLE_RATE &&
-                    obtained.format == AUDIO_S16LSB && obtained.channels == 1;
-  if (!ours) {
-    const std::string why = "emm\xE4 osaa soittaa musiiccia ku oot lameri t\xE4st\xE4 syyst\xE4: " +
-                            std::string(SDL_GetError()) +
-                            (opened ? " (ja et t\xE4yt\xE4 mun laatuvaatimuksia!)" : "");
-    web::page_note(why.c_str());
-    if (opened)
-      SDL_CloseAudio();
-    return false;
-  }
-  std::printf("wag: %f\n", d32::compute_wag());
-  d32::build_wave_memory(music.wave_memory);
-  return true;
+  const std::string no_sound = d32::open_audio(music, audio_callback);
+  if (!no_sound.empty())
+    web::page_note(no_sound.c_str());
+  return no_sound.empty();
 }
 
 void end_show(bool escaped) {

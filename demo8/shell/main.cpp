@@ -1,14 +1,16 @@
 // demo8 on the desktop: start-up, the SDL side of every pass, the busy wait
-// and shut-down. With sdl_audio.cpp (the audio device) the only code of demo8
-// that talks to SDL; what a pass does is the show's own (demo8/show).
+// and shut-down. With the audio device it shares with the web page
+// (demo8/sdl) the only code of demo8 that talks to SDL; what a pass does is
+// the show's own (demo8/show).
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "demo8/sdl/audio_device.h"
 #include "demo8/shell/platform.h"
-#include "demo8/shell/sdl_audio.h"
 #include "demo8/show/palette.h"
 #include "demo8/show/show.h"
 #include "desktop/display.h"
@@ -18,7 +20,7 @@
 namespace {
 
 d8::Show8 show;
-d8::Music music; // from music_start on, only the audio thread touches it
+d8::Music music; // once the music has started, only the audio thread touches it
 SDL_Surface *screen = nullptr;
 
 // ---- The show's platform functions ----
@@ -113,7 +115,8 @@ int main(int argc, char **argv) {
   set_palette();
   d8::prepare_show(show);
   clear_screen();
-  d8::music_start(music);
+  if (const std::string no_sound = d8::start_audio(music); !no_sound.empty())
+    print_line(nullptr, no_sound.c_str());
   d8::start_show(show, SDL_GetTicks());
 
   d8::Platform8 platform;

@@ -7,7 +7,7 @@ namespace d8 {
 constexpr int32_t MUSIC_RATE = 22050;
 
 struct Music {
-  uint32_t sample_clock = 0;    // samples rendered since music_start
+  uint32_t sample_clock = 0;    // samples rendered since the music started
   int32_t bass_filter = 0;      // pulse bass low-pass state
   uint16_t noise_seed = 0xFFFF; // snare noise generator
 };

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "demo8/sdl/audio_device.h"
 #include "demo8/show/palette.h"
 #include "demo8/show/show.h"
 #include "demo8/synth/music.h"
@@ -71,36 +72,17 @@ void set_palette(const SDL_PixelFormat &format) {
     palette[i] = web::screen_pixel(f, rgb[i].r, rgb[i].g, rgb[i].b);
 }
 
+// The capture's sound is rendered in the buffers the device asks for.
+static_assert(web8::CALLBACK_SAMPLES == d8::AUDIO_BUFFER_SAMPLES);
+
 void fill_audio(void *userdata, Uint8 *stream, int length) {
-  d8::music_render(*static_cast<d8::Music *>(userdata), stream, length);
+  d8::render_audio(userdata, stream, length);
   samples_rendered += length;
 }
 
 // The show's console lines go under the picture.
 void print_line(void *, const char *latin1) {
   web::page_note(latin1);
-}
-
-// The music, as the desktop starts it: silent when it cannot be had as asked.
-void music_start() {
-  SDL_AudioSpec desired{.freq = d8::MUSIC_RATE,
-                        .format = AUDIO_U8,
-                        .channels = 1,
-                        .samples = web8::CALLBACK_SAMPLES,
-                        .callback = fill_audio,
-                        .userdata = &music};
-  music.sample_clock = 0;
-  SDL_AudioSpec obtained{};
-  if (SDL_OpenAudio(&desired, &obtained) < 0) {
-    web::page_note("No huh ku ei mit\xE4\xE4n musaa saada");
-    return;
-  }
-  if (obtained.format != AUDIO_U8 || obtained.freq != d8::MUSIC_RATE) {
-    web::page_note("Ei saa \xE4\xE4nt\xE4 silleen ku haluis, etp\xE4 kuule musaa");
-    SDL_CloseAudio();
-    return;
-  }
-  SDL_PauseAudio(0);
 }
 
 // Bytes red, green, blue of a frame, for the page.
@@ -155,8 +137,11 @@ EMSCRIPTEN_KEEPALIVE int web_play(int sound) {
   }
   set_palette(*screen_surface->format);
   d8::prepare_show(show);
-  if (sound != 0)
-    music_start();
+  // The music, as the desktop starts it: silent when it cannot be had as asked.
+  if (sound != 0) {
+    if (const std::string no_sound = d8::start_audio(music, fill_audio); !no_sound.empty())
+      print_line(nullptr, no_sound.c_str());
+  }
   d8::start_show(show, SDL_GetTicks());
   emscripten_set_main_loop(animation_frame, 0, 0);
   return 0;

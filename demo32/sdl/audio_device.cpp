@@ -1,50 +1,38 @@
-// The audio device: opens SDL audio with the synthesizer as its callback.
-#include "demo32/shell/sdl_audio.h"
-
-#include <SDL.h>
+#include "demo32/sdl/audio_device.h"
 
 #include <cstdio>
 
 namespace d32 {
 
-namespace {
-
-void audio_callback(void *userdata, Uint8 *stream, int length) {
+void render_audio(void *userdata, Uint8 *stream, int length) {
   Music &music = *static_cast<Music *>(userdata);
   synth_render(music.synth, music.wave_memory, music.clock, reinterpret_cast<int16_t *>(stream),
                length / 2);
 }
 
-} // namespace
-
-int synth_open(Music &music) {
+std::string open_audio(Music &music, AudioCallback callback) {
   SDL_AudioSpec desired{};
   desired.freq = SAMPLE_RATE;
   desired.format = AUDIO_S16LSB;
   desired.channels = 1;
-  desired.samples = 4096;
-  desired.callback = audio_callback;
+  desired.samples = AUDIO_BUFFER_SAMPLES;
+  desired.callback = callback;
   desired.userdata = &music;
   SDL_AudioSpec obtained{};
-  if (SDL_OpenAudio(&desired, &obtained) < 0) {
-    std::fprintf(stderr, "emm\xE4 osaa soittaa musiiccia ku oot lameri t\xE4st\xE4 syyst\xE4: %s\n",
-                 SDL_GetError());
-    return -1;
-  }
+  const std::string why = "emm\xE4 osaa soittaa musiiccia ku oot lameri t\xE4st\xE4 syyst\xE4: ";
+  if (SDL_OpenAudio(&desired, &obtained) < 0)
+    return why + SDL_GetError();
   // Any buffer size will do, but the stream itself must be exactly ours.
   if (obtained.freq != SAMPLE_RATE || obtained.format != AUDIO_S16LSB || obtained.channels != 1) {
-    std::fprintf(stderr,
-                 "emm\xE4 osaa soittaa musiiccia ku oot lameri t\xE4st\xE4 syyst\xE4: %s"
-                 " (ja et t\xE4yt\xE4 mun laatuvaatimuksia!)\n",
-                 SDL_GetError());
+    const std::string refused = why + SDL_GetError() + " (ja et t\xE4yt\xE4 mun laatuvaatimuksia!)";
     SDL_CloseAudio();
-    return -1;
+    return refused;
   }
   // The device stays paused until the show starts, so the tables are ready
   // before the first callback.
   std::printf("wag: %f\n", compute_wag());
   build_wave_memory(music.wave_memory);
-  return 0;
+  return "";
 }
 
 } // namespace d32
