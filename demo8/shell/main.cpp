@@ -10,7 +10,7 @@
 #include <string>
 
 #include "demo8/sdl/audio_device.h"
-#include "demo8/shell/platform.h"
+#include "demo8/shell/console_main.h"
 #include "demo8/show/palette.h"
 #include "demo8/show/show.h"
 #include "desktop/display.h"
