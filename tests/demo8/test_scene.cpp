@@ -12,8 +12,6 @@ using namespace d8;
 constexpr int PITCH = 400; // wider than the picture: bytes 320..399 must stay
 constexpr uint8_t UNTOUCHED = 0xAB;
 
-enum Bg { TUNNEL, ROTO, PLASMA, BLACK, BANDED, XOR };
-
 struct Scene : ::testing::Test {
   static void SetUpTestSuite() {
     tables = std::make_unique<Tables>();
@@ -38,97 +36,44 @@ struct Scene : ::testing::Test {
     draw_without_text(t, state);
   }
 
-  // The frame composed by hand from its parts: the gradient, the background
-  // named, and the cubes if asked for.
-  static std::vector<uint8_t> composed(Bg bg, int32_t t, bool cubes) {
-    std::vector<uint8_t> px(PITCH * 240, UNTOUCHED);
-    Surface8 s{px.data(), PITCH};
-    int32_t ox = 35, oy = 15;
-    TunnelParams tunnel{};
-    if (bg == TUNNEL) {
-      tunnel = tunnel_params(t, ox, oy);
-    }
-    for (int32_t y = 0; y < 240; ++y) {
-      uint8_t *row = &px[y * PITCH];
-      if (y % 2 == 0) {
-        std::fill(row, row + 320, static_cast<uint8_t>(y / 2));
-        continue;
+  // FNV-1a, 64 bits, of the picture's 320 columns, row by row.
+  uint64_t fingerprint() const {
+    uint64_t h = 0xcbf29ce484222325u;
+    for (int y = 0; y < 240; ++y)
+      for (int x = 0; x < 320; ++x) {
+        h ^= at(x, y);
+        h *= 0x100000001b3u;
       }
-      const int32_t j = y / 2;
-      switch (bg) {
-      case TUNNEL:
-        draw_tunnel_row(s, *tables, j, t, ox, oy, tunnel);
-        break;
-      case ROTO: {
-        // Closed form of the accumulators: one step per screen row.
-        const RotozoomParams p = rotozoom_params(t);
-        draw_rotozoom_row(s, y, (y + 1) * p.dv, -(y + 1) * p.du, p);
-        break;
-      }
-      case PLASMA:
-        draw_plasma_row(s, *tables, y, t);
-        break;
-      case BLACK:
-        std::fill(row, row + 320, 0);
-        break;
-      case BANDED:
-      case XOR:
-        draw_rings_row(s, *tables, j, ring_params(t), bg == BANDED);
-        break;
-      }
-    }
-    if (cubes) {
-      draw_cubes(s, t, ox, oy);
-    }
-    return px;
-  }
-
-  bool shows(Bg bg, int32_t t, bool cubes) {
-    draw_without_text(t);
-    return pixels == composed(bg, t, cubes);
+    return h;
   }
 };
 
-TEST_F(Scene, BackgroundPhaseBoundaries) {
-  EXPECT_TRUE(shows(TUNNEL, 0, true));
-  EXPECT_TRUE(shows(TUNNEL, 287, true));
-  EXPECT_TRUE(shows(ROTO, 288, true));
-  EXPECT_TRUE(shows(ROTO, 575, true));
-  EXPECT_TRUE(shows(PLASMA, 576, true));
-  EXPECT_TRUE(shows(PLASMA, 767, true));
-  EXPECT_TRUE(shows(BLACK, 768, true));
-  EXPECT_TRUE(shows(BLACK, 895, true));
-  EXPECT_TRUE(shows(BANDED, 896, true));
-  EXPECT_TRUE(shows(BANDED, 1151, false));
-  EXPECT_TRUE(shows(XOR, 1152, false));
-  EXPECT_TRUE(shows(XOR, 1535, true));
-  EXPECT_TRUE(shows(BLACK, 1536, false));
-  EXPECT_TRUE(shows(BLACK, 1567, false));
-  // The neighbouring phase's effect is really different in those frames.
-  EXPECT_FALSE(shows(ROTO, 287, true));
-  EXPECT_FALSE(shows(TUNNEL, 288, true));
-  EXPECT_FALSE(shows(BLACK, 767, true));
-  EXPECT_FALSE(shows(PLASMA, 768, true));
-  EXPECT_FALSE(shows(BANDED, 895, true));
-  EXPECT_FALSE(shows(XOR, 1151, false));
-  EXPECT_FALSE(shows(BANDED, 1152, false));
-  EXPECT_FALSE(shows(BLACK, 1535, true));
-}
-
-TEST_F(Scene, CubesInTwoStretches) {
-  EXPECT_TRUE(shows(BANDED, 959, true));
-  EXPECT_FALSE(shows(BANDED, 959, false));
-  EXPECT_TRUE(shows(BANDED, 960, false));
-  EXPECT_TRUE(shows(XOR, 1280, false));
-  EXPECT_TRUE(shows(XOR, 1281, true));
-  EXPECT_FALSE(shows(XOR, 1281, false));
-  EXPECT_TRUE(shows(BLACK, 1536, false));
-}
-
-TEST_F(Scene, RotozoomerAccumulatorsAdvanceOnEveryRow) {
-  // Mid-phase, where a mistake in the row stepping would show most.
-  for (int32_t t : {300, 421, 500}) {
-    EXPECT_TRUE(shows(ROTO, t, true)) << t;
+// The first and the last frame of every phase, pinned: a phase that starts a
+// frame early or late, a background or cubes where they do not belong, or a
+// change in any effect or the scroller shows here. A frame after the tunnel
+// is drawn from the offsets the tunnel leaves, which a fresh scene state
+// holds. Taken from the timeline whose frames outside checks found exact.
+TEST_F(Scene, FirstAndLastFrameOfEveryPhaseArePinned) {
+  struct Pin {
+    int32_t frame;
+    uint64_t fingerprint;
+  };
+  const Pin pins[] = {
+      {0, 0xd57d9de71e3211afu},    {287, 0xd4bb015028531654u},  // tunnel, cubes
+      {288, 0x5c612f16844abbbbu},  {575, 0x720514a06f2871e9u},  // rotozoomer, cubes
+      {576, 0x44d42e9c906b6602u},  {767, 0x7eb90618faa6a7c6u},  // plasma, cubes
+      {768, 0x51dd58d97ce76129u},  {895, 0x7c8f6591ea8bbd15u},  // black, cubes
+      {896, 0x631d77804c2732c5u},  {959, 0x5abe058713e6b680u},  // banded rings, cubes
+      {960, 0xb10430005d31ebccu},  {1151, 0x13cdf5d36f47b82eu}, // banded rings
+      {1152, 0xaa31f8d62572396cu}, {1280, 0x455021974898164eu}, // XOR rings
+      {1281, 0xef7c4a0455b9a62du}, {1535, 0x12d9e9249501036fu}, // XOR rings, cubes
+      {1536, 0xbfc10e8421cf4825u}, {1567, 0xbfc10e8421cf4825u}, // black, the text gone
+  };
+  for (const Pin &pin : pins) {
+    SceneState state;
+    int running = 1;
+    draw_frame(surface(), *tables, state, pin.frame, running);
+    EXPECT_EQ(fingerprint(), pin.fingerprint) << "frame " << pin.frame;
   }
 }
 
@@ -148,12 +93,14 @@ TEST_F(Scene, RunningIsClearedOnlyInTheLastFrame) {
     draw_frame(surface(), *tables, state, t, running);
     EXPECT_EQ(running, 1) << t;
   }
+  // The last frame is still drawn in full.
+  std::fill(pixels.begin(), pixels.end(), UNTOUCHED);
   int running = 1;
   draw_frame(surface(), *tables, state, 1567, running);
   EXPECT_EQ(running, 0);
-  // The last frame is still drawn in full.
-  draw_scroller(surface(), 1567);
-  EXPECT_EQ(pixels, composed(BLACK, 1567, false));
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 320; ++x)
+      ASSERT_NE(at(x, y), UNTOUCHED) << x << "," << y;
 }
 
 TEST_F(Scene, OffsetsFollowTheTunnelThenStay) {
@@ -164,14 +111,19 @@ TEST_F(Scene, OffsetsFollowTheTunnelThenStay) {
   draw_without_text(287, state);
   EXPECT_EQ(state.ox, 35);
   EXPECT_EQ(state.oy, 15);
-  // Later phases leave them alone, and the cubes read them as they are.
+  // Later phases leave them alone, and the cubes read them as they are: the
+  // same frame from other offsets shows them elsewhere.
+  draw_without_text(300, state);
+  const std::vector<uint8_t> from_the_tunnel = pixels;
   state = SceneState{1, 2};
   draw_without_text(300, state);
   EXPECT_EQ(state.ox, 1);
   EXPECT_EQ(state.oy, 2);
-  std::vector<uint8_t> expected = composed(ROTO, 300, false);
-  draw_cubes(Surface8{expected.data(), PITCH}, 300, 1, 2);
-  EXPECT_EQ(pixels, expected);
+  int differing = 0;
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 320; ++x)
+      differing += pixels[y * PITCH + x] != from_the_tunnel[y * PITCH + x];
+  EXPECT_GT(differing, 100);
 }
 
 TEST_F(Scene, NeverWritesPastColumn319) {
