@@ -4,7 +4,8 @@
 // for AVX2 and for the baseline instruction set, and the loader picks the one
 // the processor can run (GNU indirect functions), so one binary runs
 // everywhere. Where that mechanism is missing (Windows, the browser, other
-// compilers) the mark is empty and only the baseline is built; defining
+// compilers) the mark is empty and only the baseline is built (in the browser
+// that baseline has WebAssembly's 128-bit vectors); defining
 // SIMD_CLONES_OFF does the same on purpose, so that tests can run the baseline
 // on any machine. Both versions compute exactly the same integers.
 //

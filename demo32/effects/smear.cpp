@@ -6,14 +6,15 @@
 // spends its time waiting on the previous pixel (packing the three channels
 // into one word saves instructions but not time: the chain stays as long).
 // Instead the frame is cut into bands of whole row pairs that are filtered
-// side by side in the lanes of a vector: eight with AVX2, four without. Only
-// the top band knows its starting values (0); the others start from a guess of 0 and are repaired
-// afterwards. A pixel's output bytes are exactly the running values after it,
-// so each lower band is re-run with the plain filter from its true start (the
-// last pixel of the band above) until a recomputed pixel equals the guessed
-// one: from there on both runs are the same. Were they never to meet, the
-// whole band would be re-run, so the result is always exact. On the show's
-// own pictures they meet within a few dozen pixels.
+// side by side in the lanes of vectors: eight with AVX2 and in WebAssembly,
+// four with SSE2 alone. Only the top band knows its starting values (0); the
+// others start from a guess of 0 and are repaired afterwards. A pixel's output
+// bytes are exactly the running values after it, so each lower band is re-run
+// with the plain filter from its true start (the last pixel of the band above)
+// until a recomputed pixel equals the guessed one: from there on both runs are
+// the same. Were they never to meet, the whole band would be re-run, so the
+// result is always exact. On the show's own pictures they meet within a few
+// dozen pixels.
 #include <cstring>
 
 #include "common/simd_clones.h"
@@ -23,8 +24,8 @@ namespace d32 {
 
 namespace {
 
-// Eight bands fill a 256-bit vector, four a 128-bit one; without AVX2 an
-// eight-lane vector would be taken apart lane by lane, far slower than four.
+// Eight bands fill a 256-bit vector, four a 128-bit one; with SSE2 alone GCC
+// would take an eight-lane vector apart lane by lane, far slower than four.
 template <int BANDS> struct Bands {
   static constexpr int PIXELS = SCREEN_PIXELS / BANDS; // of one band
   static_assert(SCREEN_HEIGHT % (2 * BANDS) == 0, "every band must start on an even row");
@@ -67,8 +68,19 @@ template <int BANDS> SIMD_INLINE typename Bands<BANDS>::Pixels load_bands(const 
 }
 
 template <int BANDS> SIMD_INLINE void store_bands(uint32_t *p, typename Bands<BANDS>::Pixels v) {
-  for (int k = 0; k < BANDS; ++k)
-    p[k * Bands<BANDS>::PIXELS] = v[k];
+  // Listed out too: clang keeps a loop over the lanes, and WebAssembly then
+  // takes the vector apart through memory for every pixel.
+  constexpr int N = Bands<BANDS>::PIXELS;
+  p[0] = v[0];
+  p[N] = v[1];
+  p[2 * N] = v[2];
+  p[3 * N] = v[3];
+  if constexpr (BANDS == 8) {
+    p[4 * N] = v[4];
+    p[5 * N] = v[5];
+    p[6 * N] = v[6];
+    p[7 * N] = v[7];
+  }
 }
 
 // Re-runs the band of `count` pixels from `first` on, from the running values
@@ -118,7 +130,13 @@ void smear_rows(uint32_t *pixels) {
     return;
   }
 #endif
+#if defined(__wasm_simd128__)
+  // WebAssembly's vectors are 128 bits; eight bands are two of them whose
+  // filter chains run side by side.
+  smear_bands<8>(pixels);
+#else
   smear_bands<4>(pixels);
+#endif
 }
 
 } // namespace d32
