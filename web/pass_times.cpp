@@ -14,6 +14,7 @@ double now_ms() {
 void clear_passes(PassTimes &times) {
   std::fill(std::begin(times.count_by_us), std::end(times.count_by_us), 0u);
   times.passes = 0;
+  times.total_ms = 0;
   times.worst_ms = 0;
 }
 
@@ -24,6 +25,7 @@ void record_pass(PassTimes &times, double ms) {
                                                   : static_cast<int32_t>(us);
   times.count_by_us[bucket] += 1;
   times.passes += 1;
+  times.total_ms += ms;
   if (ms > times.worst_ms)
     times.worst_ms = ms;
 }
@@ -37,6 +39,10 @@ double median_ms(const PassTimes &times) {
       return us / 1000.0;
   }
   return 0;
+}
+
+double mean_ms(const PassTimes &times) {
+  return times.passes > 0 ? times.total_ms / static_cast<double>(times.passes) : 0;
 }
 
 } // namespace web

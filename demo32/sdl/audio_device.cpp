@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "demo32/show/no_sound.h"
+
 namespace d32 {
 
 void render_audio(void *userdata, Uint8 *stream, int length) {
@@ -19,12 +21,11 @@ std::string open_audio(Music &music, AudioCallback callback) {
   desired.callback = callback;
   desired.userdata = &music;
   SDL_AudioSpec obtained{};
-  const std::string why = "emm\xE4 osaa soittaa musiiccia ku oot lameri t\xE4st\xE4 syyst\xE4: ";
   if (SDL_OpenAudio(&desired, &obtained) < 0)
-    return why + SDL_GetError();
+    return no_sound_line(SDL_GetError());
   // Any buffer size will do, but the stream itself must be exactly ours.
   if (obtained.freq != SAMPLE_RATE || obtained.format != AUDIO_S16LSB || obtained.channels != 1) {
-    const std::string refused = why + SDL_GetError() + " (ja et t\xE4yt\xE4 mun laatuvaatimuksia!)";
+    const std::string refused = refused_sound_line(SDL_GetError());
     SDL_CloseAudio();
     return refused;
   }

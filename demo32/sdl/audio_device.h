@@ -1,6 +1,6 @@
 #pragma once
-// demo32's audio device, opened alike by its two SDL platforms: the desktop
-// shell and the web page.
+// demo32's audio device, as the desktop shell opens it. (The web page plays
+// its sound through the browser's Web Audio instead.)
 #include <SDL.h>
 
 #include <string>

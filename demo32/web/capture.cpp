@@ -26,16 +26,22 @@ std::string capture_frames(d32::Replay32 &replay, const d32::WaveMemory &memory,
   return web::capture_answer(hashes);
 }
 
-std::string audio_hash(const d32::WaveMemory &memory, int64_t n) {
-  d32::Synth synth;
-  d32::ShowClock clock;
-  int16_t buffer[CALLBACK_SAMPLES];
+std::string audio_hash(Sound32 &sound, int64_t n) {
+  // The soundtrack of demo-capture stops at the end mark, as the show does.
+  d32::SongChart chart;
+  d32::chart_song(chart);
+  const int64_t end = chart.end_sample;
+  if (n > end)
+    return "error: the song ends at its end mark after " + std::to_string(end) +
+           " samples; audio takes 0 to " + std::to_string(end) + ", not " + std::to_string(n);
+  int16_t block[BLOCK_SAMPLES];
   web::Sha256 sha;
   web::sha256_start(sha);
-  for (int64_t done = 0; done < n; done += CALLBACK_SAMPLES) {
-    d32::synth_render(synth, memory, clock, buffer, CALLBACK_SAMPLES);
-    const int64_t take = std::min<int64_t>(CALLBACK_SAMPLES, n - done);
-    web::sha256_add(sha, buffer, static_cast<size_t>(take) * sizeof buffer[0]);
+  start_sound(sound);
+  for (int64_t done = 0; done < n; done += BLOCK_SAMPLES) {
+    render_sound(sound, block, BLOCK_SAMPLES);
+    const int64_t take = std::min<int64_t>(BLOCK_SAMPLES, n - done);
+    web::sha256_add(sha, block, static_cast<size_t>(take) * sizeof block[0]);
   }
   return web::sha256_hex(sha);
 }

@@ -8,6 +8,7 @@
 
 #include "demo32/replay/replay.h"
 #include "demo32/synth/synth.h"
+#include "demo32/web/sound.h"
 #include "web/pass_times.h"
 
 namespace web32 {
@@ -27,9 +28,9 @@ std::string capture_frames(d32::Replay32 &replay, const d32::WaveMemory &memory,
                            const CaptureRequest &request, web::PassTimes &times);
 
 // The SHA-256 of the first n samples of the mix, 16-bit little-endian as in
-// the soundtrack's WAV file, rendered in the audio callback's buffers.
-std::string audio_hash(const d32::WaveMemory &memory, int64_t n);
-
-constexpr int32_t CALLBACK_SAMPLES = 4096; // what the page asks of the audio device
+// the soundtrack's WAV file, rendered as the playing page renders them, in
+// blocks from the start of sound (whose wave tables must be built). An
+// "error: ..." when the song ends before sample n.
+std::string audio_hash(Sound32 &sound, int64_t n);
 
 } // namespace web32

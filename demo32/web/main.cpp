@@ -1,24 +1,24 @@
-// demo32 in a web page: the browser's platform of the show, on the SDL 1.2
-// API that emscripten provides. The page (web/page.js) calls web_play after
-// a click, or web_capture and web_audio in its capture mode. A browser must
-// not busy-wait: each animation frame runs one pass of the show, which draws
-// when its 12 ms step has come and otherwise returns at once.
-#include <SDL.h>
+// demo32 in a web page: the browser's platform of the show. The page
+// (web/page.js) drives it: web_play after a click, web_frame on every
+// animation frame with the time the show has played and the sample being
+// heard, web_render_sound for every block of sound it queues, web_key for
+// the show's keys; web_capture and web_audio in its capture mode. A browser
+// must not busy-wait: a pass whose 12 ms step has not come returns at once.
 #include <emscripten.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "demo32/sdl/audio_device.h"
+#include "demo32/show/no_sound.h"
 #include "demo32/show/show.h"
 #include "demo32/web/capture.h"
+#include "demo32/web/sound.h"
 #include "web/bmp.h"
 #include "web/browser/page.h"
-#include "web/browser/screen.h"
 #include "web/capture_request.h"
 
 namespace {
@@ -26,31 +26,53 @@ namespace {
 constexpr uint32_t TIMER_MS = 18; // the silent show clock's period
 
 d32::Show32 show;
-d32::Music music; // the audio callback's, and the show clock
-SDL_Surface *screen_surface = nullptr;
+web32::Sound32 sound;       // the music, and the clock states it was rendered with
+d32::ShowClock heard_clock; // with sound: the clock's state at the sample being heard
+bool timer_clock = false;   // no sound: the 18 ms timer advances sound.music.clock
+uint32_t timer_time = 0;    // ms up to which the silent clock has ticked
+uint32_t now = 0;           // the show's clock reading in this animation frame
+uint32_t seed = 0;          // of the polygon motion
+bool wave_memory_built = false;
 uint32_t offscreen[d32::SCREEN_PIXELS]; // what the show draws into, 0x00RRGGBB, never cleared
-bool timer_clock = false;               // no sound: the page runs the 18 ms clock itself
-uint32_t timer_time = 0;                // ms up to which the silent clock has ticked
-int64_t samples_rendered = 0;
-std::vector<uint8_t> screenshot; // vintage.bmp as of the last Escape
-std::string answer;              // what web_capture and web_audio return
+uint32_t canvas[d32::SCREEN_PIXELS];    // the frame shown: bytes red, green, blue, 255
+int16_t rendered[web32::BLOCK_SAMPLES];
+float block[web32::BLOCK_SAMPLES]; // the last block of sound, as the page plays it
+std::vector<uint8_t> screenshot;   // vintage.bmp as of the last Escape
+std::string answer;                // what web_capture and web_audio return
+
+// The clock the show follows: with sound the one of the sample heard.
+d32::ShowClock &show_clock() {
+  return timer_clock ? sound.music.clock : heard_clock;
+}
+
+void build_wave_memory() {
+  if (!wave_memory_built)
+    d32::build_wave_memory(sound.music.wave_memory);
+  wave_memory_built = true;
+}
 
 // ---- The show's platform functions ----
 
 uint32_t ticks(void *) {
-  return SDL_GetTicks();
+  return now;
 }
 
 bool next_event(void *, d32::Event &event) {
-  SDL_Event e;
-  if (!SDL_PollEvent(&e))
+  web::PageKey key;
+  if (!web::page_key(key))
     return false;
   event = d32::Event::OTHER;
-  if (e.type == SDL_KEYDOWN) {
-    if (e.key.keysym.sym == SDLK_ESCAPE)
-      event = d32::Event::ESCAPE_DOWN;
-    else if (e.key.keysym.sym == SDLK_BACKSPACE)
+  if (key == web::PageKey::ESCAPE_DOWN) {
+    event = d32::Event::ESCAPE_DOWN;
+  } else if (key == web::PageKey::BACKSPACE_DOWN) {
+    if (timer_clock) {
       event = d32::Event::BACKSPACE_DOWN;
+    } else if (show.debug_mode != 0) {
+      // The skip goes to the music, as on the desktop; the picture follows
+      // once the music of the new position is heard.
+      d32::skip_position(sound.music.clock);
+      web32::note_clock(sound);
+    }
   }
   return true;
 }
@@ -65,126 +87,173 @@ uint32_t *lock(void *) {
 
 void unlock(void *) {}
 
+void to_canvas(const uint32_t *pixels) {
+  // Little-endian words of bytes R, G, B, A from 0x00RRGGBB.
+  for (int i = 0; i < d32::SCREEN_PIXELS; ++i) {
+    const uint32_t p = pixels[i];
+    canvas[i] = (p >> 16 & 0xFFu) | (p & 0xFF00u) | (p & 0xFFu) << 16 | 0xFF000000u;
+  }
+}
+
 void present(void *) {
-  SDL_LockSurface(screen_surface);
-  const web::ScreenFormat f = web::screen_format(*screen_surface->format);
-  auto *out = static_cast<uint32_t *>(screen_surface->pixels);
-  for (int i = 0; i < d32::SCREEN_PIXELS; ++i) {
-    const uint32_t p = offscreen[i];
-    out[i] = web::screen_pixel(f, p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
-  }
-  SDL_UnlockSurface(screen_surface);
-  SDL_Flip(screen_surface);
+  to_canvas(offscreen);
 }
 
-// The capture's sound is rendered in the buffers the device asks for.
-static_assert(web32::CALLBACK_SAMPLES == d32::AUDIO_BUFFER_SAMPLES);
-
-void audio_callback(void *userdata, Uint8 *stream, int length) {
-  d32::render_audio(userdata, stream, length);
-  samples_rendered += length / 2;
-}
-
-// The audio device, as the desktop opens it; false when sound cannot be had.
-bool open_audio() {
-  const std::string no_sound = d32::open_audio(music, audio_callback);
-  if (!no_sound.empty())
-    web::page_note(no_sound.c_str());
-  return no_sound.empty();
-}
-
-void end_show(bool escaped) {
-  emscripten_cancel_main_loop();
-  SDL_PauseAudio(1);
-  SDL_CloseAudio();
-  web::page_over(escaped, screenshot);
-}
-
-// Bytes red, green, blue of a frame, for the page.
-const uint8_t *frame_rgb(const uint32_t *pixels) {
-  static uint8_t rgb[d32::SCREEN_PIXELS * 3];
-  for (int i = 0; i < d32::SCREEN_PIXELS; ++i) {
-    rgb[3 * i] = static_cast<uint8_t>(pixels[i] >> 16);
-    rgb[3 * i + 1] = static_cast<uint8_t>(pixels[i] >> 8);
-    rgb[3 * i + 2] = static_cast<uint8_t>(pixels[i]);
-  }
-  return rgb;
-}
-
-// One animation frame of the browser.
-void animation_frame() {
-  static const d32::Platform32 page{.ticks = ticks,
-                                    .next_event = next_event,
-                                    .save_screenshot = save_screenshot,
-                                    .lock = lock,
-                                    .unlock = unlock,
-                                    .present = present};
-  if (timer_clock) {
-    // Every period that has passed, as a timer thread would have ticked.
-    while (SDL_GetTicks() - timer_time >= TIMER_MS) {
-      timer_time += TIMER_MS;
-      d32::advance_timer_clock(music.clock);
-    }
-  }
-  const double start = web::now_ms();
-  const d32::Pass pass = d32::show_pass(show, music.clock, page);
-  if (pass == d32::Pass::FRAME || pass == d32::Pass::LAST_FRAME)
-    web::record_pass(web::page_pass_times(), web::now_ms() - start);
-  if (pass == d32::Pass::LAST_FRAME || pass == d32::Pass::ENDED)
-    end_show(pass == d32::Pass::LAST_FRAME);
-}
+const d32::Platform32 PAGE{.ticks = ticks,
+                           .next_event = next_event,
+                           .save_screenshot = save_screenshot,
+                           .lock = lock,
+                           .unlock = unlock,
+                           .present = present};
 
 } // namespace
 
 extern "C" {
 
-// Starts the show: the switches of the desktop as flags, the seed of the
-// polygon motion (the time when has_seed is 0). Returns 0, or 1 when SDL
-// cannot start.
-EMSCRIPTEN_KEEPALIVE int web_play(int smear, int debug, int sound, int has_seed, uint32_t seed) {
-  if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0 ||
-      (screen_surface =
-           SDL_SetVideoMode(d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT, 32, SDL_SWSURFACE)) == nullptr) {
-    web::page_note("LAMER!!!!!!!!!!!!!!!!!");
-    return 1;
-  }
+// Starts the show, again after it ended too: the desktop's switches as
+// flags, the seed of the polygon motion, and the song position to start at
+// (0 to 28), skipped to as Backspace skips. Without sound the show clock is
+// the 18 ms timer. The show's clock starts at 0 ms.
+EMSCRIPTEN_KEEPALIVE void web_play(int smear, int debug, int with_sound, uint32_t polygon_seed,
+                                   int position) {
   show.smear_enabled = smear != 0 ? 1 : 0;
   show.debug_mode = debug != 0 ? 1 : 0;
-  timer_clock = sound == 0 || !open_audio();
-  timer_time = SDL_GetTicks();
+  show.overlay = d32::DebugOverlay{};
+  timer_clock = with_sound == 0;
+  if (!timer_clock) {
+    std::printf("wag: %f\n", d32::compute_wag());
+    build_wave_memory();
+  }
+  seed = polygon_seed;
+  d32::prepare_show(show, seed);
+  web32::start_sound(sound);
+  d32::start_show(show, sound.music.clock, 0);
+  for (int i = 0; i < position; ++i)
+    d32::skip_position(sound.music.clock);
+  web32::note_clock(sound);
+  web32::clock_at(sound, -1, heard_clock);
+  timer_time = 0;
+  now = 0;
+  screenshot.clear();
+  web::clear_passes(web::page_pass_times());
+}
 
-  d32::prepare_show(show, has_seed != 0 ? seed : static_cast<uint32_t>(std::time(nullptr)));
-  SDL_PauseAudio(0);
-  d32::start_show(show, music.clock, SDL_GetTicks());
-  emscripten_set_main_loop(animation_frame, 0, 0);
-  return 0;
+// Why the page has no sound, as the desktop says when it cannot open its
+// audio device.
+EMSCRIPTEN_KEEPALIVE void web_no_sound(const char *why) {
+  web::page_note(d32::no_sound_line(why).c_str());
+}
+
+// One animation frame: the show has played ticks_ms milliseconds, and the
+// sample being heard is `heard` (negative before the first; ignored on the
+// timer clock). Returns web::PageFrame.
+EMSCRIPTEN_KEEPALIVE int web_frame(double ticks_ms, double heard) {
+  // Wraps as SDL's millisecond counter does.
+  now = static_cast<uint32_t>(static_cast<int64_t>(ticks_ms));
+  if (timer_clock) {
+    // Every period that has passed, as a timer thread would have ticked.
+    while (now - timer_time >= TIMER_MS) {
+      timer_time += TIMER_MS;
+      d32::advance_timer_clock(sound.music.clock);
+    }
+  } else {
+    web32::clock_at(sound, static_cast<int64_t>(std::floor(heard)), heard_clock);
+  }
+  const double start = web::now_ms();
+  const d32::Pass pass = d32::show_pass(show, show_clock(), PAGE);
+  switch (pass) {
+  case d32::Pass::NOT_DUE:
+    return static_cast<int>(web::PageFrame::NOT_DUE);
+  case d32::Pass::FRAME:
+    web::record_pass(web::page_pass_times(), web::now_ms() - start);
+    return static_cast<int>(web::PageFrame::FRAME);
+  case d32::Pass::LAST_FRAME:
+    web::record_pass(web::page_pass_times(), web::now_ms() - start);
+    web::page_over(true, screenshot);
+    return static_cast<int>(web::PageFrame::LAST);
+  case d32::Pass::ENDED:
+    break;
+  }
+  web::page_over(false, {});
+  return static_cast<int>(web::PageFrame::ENDED);
+}
+
+// The next block of sound (web_sound_block): returns its samples, 0 once
+// the song's end mark has been rendered.
+EMSCRIPTEN_KEEPALIVE int web_render_sound() {
+  if (timer_clock)
+    return 0;
+  const int32_t n = web32::render_sound(sound, rendered, web32::BLOCK_SAMPLES);
+  for (int32_t i = 0; i < n; ++i)
+    block[i] = static_cast<float>(rendered[i]) / 32768.0f;
+  return n;
+}
+
+EMSCRIPTEN_KEEPALIVE const float *web_sound_block() {
+  return block;
+}
+
+EMSCRIPTEN_KEEPALIVE int web_sample_rate() {
+  return d32::SAMPLE_RATE;
+}
+
+// The frame to show, bytes red, green, blue, alpha.
+EMSCRIPTEN_KEEPALIVE const uint32_t *web_canvas() {
+  return canvas;
 }
 
 // The last frame drawn, bytes red, green, blue, straight from the show's
 // memory: the page's tests compare the canvas with it.
 EMSCRIPTEN_KEEPALIVE const uint8_t *web_frame_rgb() {
-  return frame_rgb(offscreen);
+  static uint8_t rgb[d32::SCREEN_PIXELS * 3];
+  for (int i = 0; i < d32::SCREEN_PIXELS; ++i) {
+    rgb[3 * i] = static_cast<uint8_t>(offscreen[i] >> 16);
+    rgb[3 * i + 1] = static_cast<uint8_t>(offscreen[i] >> 8);
+    rgb[3 * i + 2] = static_cast<uint8_t>(offscreen[i]);
+  }
+  return rgb;
 }
 
-// What the page shows of a running show.
+// Where the show is: the clock it follows, and the ticks of the song that
+// take it there from the start (800 samples each). The row counter moves on
+// at the end of a row's first tick.
 EMSCRIPTEN_KEEPALIVE int web_position() {
-  return d32::get(music.clock.song_position);
+  return d32::get(show_clock().song_position);
 }
-EMSCRIPTEN_KEEPALIVE int web_timer_clock() {
-  return timer_clock ? 1 : 0;
+EMSCRIPTEN_KEEPALIVE int web_row() {
+  return d32::get(show_clock().song_row);
+}
+EMSCRIPTEN_KEEPALIVE int web_tick() {
+  return d32::get(show_clock().song_tick);
+}
+EMSCRIPTEN_KEEPALIVE double web_song_ticks() {
+  const d32::ShowClock &c = show_clock();
+  const int32_t rows = d32::get(c.song_position) * d32::ROWS_PER_POSITION + d32::get(c.song_row);
+  const int32_t tick = d32::get(c.song_tick);
+  return tick == 0 ? rows * d32::TICKS_PER_ROW : (rows - 1) * d32::TICKS_PER_ROW + tick;
 }
 EMSCRIPTEN_KEEPALIVE double web_samples() {
-  return static_cast<double>(samples_rendered);
+  return static_cast<double>(sound.rendered);
 }
+EMSCRIPTEN_KEEPALIVE double web_seed() {
+  return seed;
+}
+// The song's length, to its end mark.
+EMSCRIPTEN_KEEPALIVE double web_length_ms() {
+  d32::SongChart chart;
+  d32::chart_song(chart);
+  return static_cast<double>(chart.end_sample) * 1000.0 / d32::SAMPLE_RATE;
+}
+
 // Capture mode: the parameters as the page's address gives them.
-EMSCRIPTEN_KEEPALIVE const char *web_capture(const char *frames, const char *seed, const char *fps,
-                                             int smear) {
+EMSCRIPTEN_KEEPALIVE const char *web_capture(const char *frames, const char *seed_text,
+                                             const char *fps, int smear) {
   web32::CaptureRequest request;
   int64_t seed_value = 0;
   int64_t fps_value = 0;
   std::string error = web::parse_frame_list(frames, request.frames);
   if (error.empty())
-    error = web::parse_number("seed", seed, 4294967295, seed_value);
+    error = web::parse_number("seed", seed_text, 4294967295, seed_value);
   if (error.empty())
     error = web::parse_number("fps", fps, 1000, fps_value);
   if (error.empty() && fps_value == 0)
@@ -197,24 +266,21 @@ EMSCRIPTEN_KEEPALIVE const char *web_capture(const char *frames, const char *see
   request.fps = static_cast<int32_t>(fps_value);
   request.smear = smear != 0;
 
-  static auto memory = std::make_unique<d32::WaveMemory>();
   static auto replay = std::make_unique<d32::Replay32>();
-  d32::build_wave_memory(*memory);
+  build_wave_memory();
   web::clear_passes(web::page_pass_times());
-  answer = web32::capture_frames(*replay, *memory, request, web::page_pass_times());
-
-  // The page shows the last frame asked for.
-  web::page_picture(frame_rgb(replay->pixels), d32::SCREEN_WIDTH, d32::SCREEN_HEIGHT);
+  answer = web32::capture_frames(*replay, sound.music.wave_memory, request, web::page_pass_times());
+  // The page shows the last frame drawn.
+  to_canvas(replay->pixels);
   return answer.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE const char *web_audio(const char *samples) {
   int64_t n = 0;
   const std::string error = web::parse_number("audio", samples, 100000000, n);
-  static auto memory = std::make_unique<d32::WaveMemory>();
   if (error.empty())
-    d32::build_wave_memory(*memory);
-  answer = error.empty() ? web32::audio_hash(*memory, n) : "error: " + error;
+    build_wave_memory();
+  answer = error.empty() ? web32::audio_hash(sound, n) : "error: " + error;
   return answer.c_str();
 }
 

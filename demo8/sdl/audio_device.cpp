@@ -1,5 +1,7 @@
 #include "demo8/sdl/audio_device.h"
 
+#include "demo8/show/no_music.h"
+
 namespace d8 {
 
 void render_audio(void *userdata, Uint8 *stream, int length) {
@@ -18,12 +20,12 @@ std::string start_audio(Music &music, AudioCallback callback) {
 
   SDL_AudioSpec obtained{};
   if (SDL_OpenAudio(&desired, &obtained) < 0)
-    return "No huh ku ei mit\xE4\xE4n musaa saada";
+    return NO_MUSIC_LINE;
   // Only the sample format and the rate matter; the channel count is taken
   // as it comes.
   if (obtained.format != AUDIO_U8 || obtained.freq != MUSIC_RATE) {
     SDL_CloseAudio();
-    return "Ei saa \xE4\xE4nt\xE4 silleen ku haluis, etp\xE4 kuule musaa";
+    return WRONG_MUSIC_LINE;
   }
   SDL_PauseAudio(0);
   return "";

@@ -1,7 +1,8 @@
 #pragma once
-// demo8's audio device, opened alike by its two SDL platforms: the desktop
-// shell and the web page. The music then runs alone on SDL's audio thread;
-// nothing else reads its state once it has started.
+// demo8's audio device, as the desktop shell opens it. (The web page plays
+// its music through the browser's Web Audio instead.) The music then runs
+// alone on SDL's audio thread; nothing else reads its state once it has
+// started.
 #include <SDL.h>
 
 #include <string>

@@ -1,23 +1,23 @@
-// demo8 in a web page: the browser's platform of the show, on the SDL 1.2
-// API that emscripten provides. The page (web/page.js) calls web_play after
-// a click, or web_capture and web_audio in its capture mode. A browser must
-// not busy-wait: each animation frame runs one pass of the show, which draws
-// when its 40 ms deadline has come and otherwise returns at once.
-#include <SDL.h>
+// demo8 in a web page: the browser's platform of the show. The page
+// (web/page.js) drives it: web_play after a click, web_frame on every
+// animation frame with the time the show has played, web_render_sound for
+// every block of sound it queues, web_key for the show's keys; web_capture
+// and web_audio in its capture mode. A browser must not busy-wait: a pass
+// whose 40 ms deadline has not come returns at once.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "demo8/sdl/audio_device.h"
+#include "demo8/show/no_music.h"
 #include "demo8/show/palette.h"
 #include "demo8/show/show.h"
 #include "demo8/synth/music.h"
 #include "demo8/web/capture.h"
 #include "demo8/web/refresh.h"
 #include "web/browser/page.h"
-#include "web/browser/screen.h"
 #include "web/capture_request.h"
 
 namespace {
@@ -25,18 +25,19 @@ namespace {
 constexpr int32_t PIXELS = d8::SCREEN_WIDTH * d8::SCREEN_HEIGHT;
 
 d8::Show8 show;
-d8::Music music; // from the start of the music on, only the audio callback touches it
-SDL_Surface *screen_surface = nullptr;
+d8::Music music;        // rendered a block at a time as the page asks
 uint8_t screen[PIXELS]; // the palette indices the show draws, cleared at start
-uint32_t palette[256];  // each index as the screen surface's pixel
-web8::RefreshClock refresh;
-int64_t samples_rendered = 0;
-std::string answer; // what web_capture and web_audio return
+uint32_t palette[256];  // each index as the canvas takes it: bytes red, green, blue, 255
+uint32_t canvas[PIXELS];
+uint32_t now = 0; // the show's clock reading in this animation frame
+uint8_t rendered[web8::BLOCK_SAMPLES];
+float block[web8::BLOCK_SAMPLES]; // the last block of sound, as the page plays it
+std::string answer;               // what web_capture and web_audio return
 
 // ---- The show's platform functions ----
 
 uint32_t ticks(void *) {
-  return web8::show_reading(refresh, show.pacing, SDL_GetTicks());
+  return web8::show_reading(show.pacing, now);
 }
 
 d8::Surface8 lock(void *) {
@@ -45,39 +46,14 @@ d8::Surface8 lock(void *) {
 
 void unlock(void *) {}
 
+void to_canvas(const uint8_t *indices) {
+  for (int32_t i = 0; i < PIXELS; ++i)
+    canvas[i] = palette[indices[i]];
+}
+
 // The palette is applied here, as a display would apply it.
 void present(void *) {
-  SDL_LockSurface(screen_surface);
-  auto *out = static_cast<uint32_t *>(screen_surface->pixels);
-  for (int32_t i = 0; i < PIXELS; ++i)
-    out[i] = palette[screen[i]];
-  SDL_UnlockSurface(screen_surface);
-  SDL_Flip(screen_surface);
-}
-
-bool next_event(void *, d8::Event &event) {
-  SDL_Event e;
-  if (!SDL_PollEvent(&e))
-    return false;
-  event = e.type == SDL_KEYUP && e.key.keysym.sym == SDLK_ESCAPE ? d8::Event::ESCAPE_UP
-                                                                 : d8::Event::OTHER;
-  return true;
-}
-
-void set_palette(const SDL_PixelFormat &format) {
-  const web::ScreenFormat f = web::screen_format(format);
-  d8::Rgb rgb[256];
-  d8::build_palette(rgb);
-  for (int i = 0; i < 256; ++i)
-    palette[i] = web::screen_pixel(f, rgb[i].r, rgb[i].g, rgb[i].b);
-}
-
-// The capture's sound is rendered in the buffers the device asks for.
-static_assert(web8::CALLBACK_SAMPLES == d8::AUDIO_BUFFER_SAMPLES);
-
-void fill_audio(void *userdata, Uint8 *stream, int length) {
-  d8::render_audio(userdata, stream, length);
-  samples_rendered += length;
+  to_canvas(screen);
 }
 
 // The show's console lines go under the picture.
@@ -85,79 +61,116 @@ void print_line(void *, const char *latin1) {
   web::page_note(latin1);
 }
 
-// Bytes red, green, blue of a frame, for the page.
-const uint8_t *frame_rgb(const uint8_t *indices) {
-  d8::Rgb colours[256];
-  d8::build_palette(colours);
-  static uint8_t rgb[PIXELS * 3];
-  for (int32_t i = 0; i < PIXELS; ++i) {
-    rgb[3 * i] = colours[indices[i]].r;
-    rgb[3 * i + 1] = colours[indices[i]].g;
-    rgb[3 * i + 2] = colours[indices[i]].b;
-  }
-  return rgb;
+bool next_event(void *, d8::Event &event) {
+  web::PageKey key;
+  if (!web::page_key(key))
+    return false;
+  event = key == web::PageKey::ESCAPE_UP ? d8::Event::ESCAPE_UP : d8::Event::OTHER;
+  return true;
 }
 
-void animation_frame() {
-  static const d8::Platform8 page{.ticks = ticks,
-                                  .lock = lock,
-                                  .unlock = unlock,
-                                  .present = present,
-                                  .next_event = next_event,
-                                  .print_line = print_line};
-  web8::note_animation_frame(refresh, emscripten_get_now());
-  const double start = web::now_ms();
-  const d8::Pass pass = d8::show_pass(show, page);
-  if (pass == d8::Pass::NOT_DUE)
-    return;
-  web::record_pass(web::page_pass_times(), web::now_ms() - start);
-  if (pass == d8::Pass::LAST_FRAME) {
-    emscripten_cancel_main_loop();
-    SDL_CloseAudio();
-    web::page_note("Kurppana tykk\xE4\xE4 kebabista. Niin min\xE4kin.");
-    web::page_over(false, {});
-  }
+void build_palette() {
+  d8::Rgb rgb[256];
+  d8::build_palette(rgb);
+  for (int i = 0; i < 256; ++i)
+    palette[i] =
+        uint32_t{rgb[i].r} | uint32_t{rgb[i].g} << 8 | uint32_t{rgb[i].b} << 16 | 0xFF000000u;
 }
+
+const d8::Platform8 PAGE{.ticks = ticks,
+                         .lock = lock,
+                         .unlock = unlock,
+                         .present = present,
+                         .next_event = next_event,
+                         .print_line = print_line};
 
 } // namespace
 
 extern "C" {
 
-// Starts the show (sound 0: silent). Returns 0, or 3 when SDL cannot start
-// and 2 without a video mode, as the desktop program's status.
-EMSCRIPTEN_KEEPALIVE int web_play(int sound) {
-  if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
-    web::page_note("\xF6\xF6 ees SDL_Init() ei toimi ;o");
-    return 3;
-  }
-  screen_surface = SDL_SetVideoMode(d8::SCREEN_WIDTH, d8::SCREEN_HEIGHT, 32, SDL_SWSURFACE);
-  if (screen_surface == nullptr) {
-    web::page_note("no johan on kumma ku ei saada ees 320x240x8");
-    return 2;
-  }
-  set_palette(*screen_surface->format);
+// Starts the show, again after it ended too, at frame `frame` (0 to 1567):
+// the frames before it are drawn unseen and the music goes on from where
+// that frame starts. The show's clock starts at 0 ms; the frame is due 60
+// ms later, as the desktop's first.
+EMSCRIPTEN_KEEPALIVE void web_play(int frame) {
+  build_palette();
   d8::prepare_show(show);
-  // The music, as the desktop starts it: silent when it cannot be had as asked.
-  if (sound != 0) {
-    if (const std::string no_sound = d8::start_audio(music, fill_audio); !no_sound.empty())
-      print_line(nullptr, no_sound.c_str());
-  }
-  d8::start_show(show, SDL_GetTicks());
-  emscripten_set_main_loop(animation_frame, 0, 0);
-  return 0;
+  music = d8::Music{};
+  std::fill(std::begin(screen), std::end(screen), uint8_t{0});
+  d8::start_show(show, 0);
+  web8::skip_to_frame(show, music, screen, std::clamp(frame, 0, d8::LAST_FRAME));
+  d8::start_pacing(show.pacing, 0);
+  now = 0;
+  web::clear_passes(web::page_pass_times());
+}
+
+// The page has no sound: the desktop's words when it cannot open its device.
+EMSCRIPTEN_KEEPALIVE void web_no_sound(const char *) {
+  web::page_note(d8::NO_MUSIC_LINE);
+}
+
+// One animation frame: the show has played ticks_ms milliseconds. Returns
+// web::PageFrame.
+EMSCRIPTEN_KEEPALIVE int web_frame(double ticks_ms) {
+  now = static_cast<uint32_t>(static_cast<int64_t>(ticks_ms));
+  const double start = web::now_ms();
+  const d8::Pass pass = d8::show_pass(show, PAGE);
+  if (pass == d8::Pass::NOT_DUE)
+    return static_cast<int>(web::PageFrame::NOT_DUE);
+  web::record_pass(web::page_pass_times(), web::now_ms() - start);
+  if (pass == d8::Pass::FRAME)
+    return static_cast<int>(web::PageFrame::FRAME);
+  web::page_note("Kurppana tykk\xE4\xE4 kebabista. Niin min\xE4kin.");
+  web::page_over(false, {});
+  return static_cast<int>(web::PageFrame::LAST);
+}
+
+// The next block of sound (web_sound_block): returns its samples. The music
+// goes on as long as it is asked for.
+EMSCRIPTEN_KEEPALIVE int web_render_sound() {
+  d8::music_render(music, rendered, web8::BLOCK_SAMPLES);
+  for (int32_t i = 0; i < web8::BLOCK_SAMPLES; ++i)
+    block[i] = static_cast<float>(rendered[i] - 128) / 128.0f;
+  return web8::BLOCK_SAMPLES;
+}
+
+EMSCRIPTEN_KEEPALIVE const float *web_sound_block() {
+  return block;
+}
+
+EMSCRIPTEN_KEEPALIVE int web_sample_rate() {
+  return d8::MUSIC_RATE;
+}
+
+// The frame to show, bytes red, green, blue, alpha.
+EMSCRIPTEN_KEEPALIVE const uint32_t *web_canvas() {
+  return canvas;
 }
 
 // The last frame drawn, bytes red, green, blue, straight from the show's
 // palette: the page's tests compare the canvas with it.
 EMSCRIPTEN_KEEPALIVE const uint8_t *web_frame_rgb() {
-  return frame_rgb(screen);
+  d8::Rgb colours[256];
+  d8::build_palette(colours);
+  static uint8_t rgb[PIXELS * 3];
+  for (int32_t i = 0; i < PIXELS; ++i) {
+    rgb[3 * i] = colours[screen[i]].r;
+    rgb[3 * i + 1] = colours[screen[i]].g;
+    rgb[3 * i + 2] = colours[screen[i]].b;
+  }
+  return rgb;
 }
 
-EMSCRIPTEN_KEEPALIVE int web_frame() {
+// The frame the show draws next.
+EMSCRIPTEN_KEEPALIVE int web_frame_number() {
   return show.frame;
 }
 EMSCRIPTEN_KEEPALIVE double web_samples() {
-  return static_cast<double>(samples_rendered);
+  return static_cast<double>(music.sample_clock);
+}
+// The show's length: its last frame ends 40 ms after it is due.
+EMSCRIPTEN_KEEPALIVE double web_length_ms() {
+  return d8::FIRST_FRAME_DELAY_MS + (d8::LAST_FRAME + 1) * d8::FRAME_MS;
 }
 
 // Capture mode: the frames as the page's address gives them.
@@ -169,11 +182,11 @@ EMSCRIPTEN_KEEPALIVE const char *web_capture(const char *frames) {
     return answer.c_str();
   }
   static auto replay = std::make_unique<d8::Replay8>();
+  build_palette();
   web::clear_passes(web::page_pass_times());
   answer = web8::capture_frames(*replay, asked, web::page_pass_times());
-
-  // The page shows the last frame asked for.
-  web::page_picture(frame_rgb(replay->pixels), d8::SCREEN_WIDTH, d8::SCREEN_HEIGHT);
+  // The page shows the last frame drawn.
+  to_canvas(replay->pixels);
   return answer.c_str();
 }
 

@@ -13,25 +13,29 @@ const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
 
 const TYPES = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.png': 'image/png',
+  '.wasm': 'application/wasm', '.png': 'image/png', '.svg': 'image/svg+xml',
 };
 
 // Serves dir on a free port of 127.0.0.1. Cross-origin isolation gives the
-// page's performance.now() its finest resolution, for the frame times.
-export async function serve(dir) {
+// page's performance.now() its finest resolution, for the frame times;
+// isolated: false serves without it, as most servers do. hide names files
+// answered with 404; change(name, bytes) may alter a file on its way.
+export async function serve(dir, { isolated = true, hide = [], change = null } = {}) {
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname));
     const file = join(dir, path === '/' ? 'index.html' : path);
-    if (!file.startsWith(dir) || !existsSync(file)) {
+    if (!file.startsWith(dir) || !existsSync(file) || hide.some(name => file.endsWith('/' + name))) {
       response.writeHead(404).end();
       return;
     }
-    response.writeHead(200, {
-      'Content-Type': TYPES[extname(file)] ?? 'application/octet-stream',
-      'Cross-Origin-Opener-Policy': 'same-origin',
-      'Cross-Origin-Embedder-Policy': 'require-corp',
-    });
-    response.end(readFileSync(file));
+    const headers = { 'Content-Type': TYPES[extname(file)] ?? 'application/octet-stream' };
+    if (isolated) {
+      headers['Cross-Origin-Opener-Policy'] = 'same-origin';
+      headers['Cross-Origin-Embedder-Policy'] = 'require-corp';
+    }
+    response.writeHead(200, headers);
+    const bytes = readFileSync(file);
+    response.end(change ? change(path, bytes) : bytes);
   });
   await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
   return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
@@ -121,6 +125,7 @@ export async function launch() {
   await send('Page.enable');
   await send('Log.enable');
 
+  let phone = false; // touch instead of a mouse
   const evaluate = async expression => {
     const r = await send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
     if (r.exceptionDetails)
@@ -132,6 +137,12 @@ export async function launch() {
     consoleLines,
     errors,
     evaluate,
+    // A command of the DevTools protocol to the page.
+    send,
+    // Script run in every document the page opens from now on, before its own.
+    async beforeEachPage(source) {
+      await send('Page.addScriptToEvaluateOnNewDocument', { source });
+    },
     // Opens url and waits for its load event.
     async open(url) {
       consoleLines.length = 0;
@@ -142,24 +153,51 @@ export async function launch() {
           resolve();
         }
       }));
-      await send('Page.navigate', { url });
+      // Only a new #fragment is no new document: the page is loaded again.
+      const { loaderId } = await send('Page.navigate', { url });
+      if (loaderId === undefined)
+        await send('Page.reload');
       await loaded;
     },
-    // A real mouse click at the middle of the element.
+    // The window's inner size in CSS pixels, its device pixel ratio, and
+    // whether it is a phone's (touch, no mouse) or a computer's.
+    async viewport(width, height, ratio = 1, isPhone = false) {
+      phone = isPhone;
+      await send('Emulation.setDeviceMetricsOverride',
+        { width, height, deviceScaleFactor: ratio, mobile: phone, screenWidth: width, screenHeight: height });
+      await send('Emulation.setTouchEmulationEnabled', { enabled: phone, maxTouchPoints: phone ? 5 : 1 });
+    },
+    // Another tab comes to the front, as when the visitor switches tabs:
+    // the page is hidden until the returned function closes that tab.
+    async otherTab() {
+      const { targetId } = await send('Target.createTarget', { url: 'about:blank' }, undefined);
+      return () => send('Target.closeTarget', { targetId }, undefined);
+    },
+    // A real click at the middle of the element: a tap on a phone.
     async click(selector) {
       const box = await evaluate(`(() => { const r = document.querySelector(${JSON.stringify(selector)})
         .getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; })()`);
+      if (phone) {
+        await send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ x: box[0], y: box[1] }] });
+        await send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+        return;
+      }
       for (const type of ['mousePressed', 'mouseReleased'])
         await send('Input.dispatchMouseEvent', { type, x: box[0], y: box[1], button: 'left', clickCount: 1 });
     },
-    // A key pressed and let go, as a keyboard sends it.
-    async key(key, code, keyCode) {
-      for (const type of ['rawKeyDown', 'keyUp'])
-        await send('Input.dispatchKeyEvent', { type, key, code, windowsVirtualKeyCode: keyCode, nativeVirtualKeyCode: keyCode });
+    // A key pressed and let go, as a keyboard sends it; modifiers: 1 Alt, 2 Ctrl, 4 Meta, 8 Shift.
+    async key(key, code, keyCode, modifiers = 0) {
+      const text = key.length === 1 ? key : key === 'Enter' ? '\r' : undefined;
+      for (const type of [text ? 'keyDown' : 'rawKeyDown', 'keyUp'])
+        await send('Input.dispatchKeyEvent', { type, key, code, modifiers, text: type === 'keyUp' ? undefined : text,
+                                               windowsVirtualKeyCode: keyCode, nativeVirtualKeyCode: keyCode });
     },
+    // The screen as a PNG file, in device pixels; the bytes are returned too.
     async screenshot(file) {
-      const shot = await send('Page.captureScreenshot', { format: 'png' });
-      writeFileSync(file, Buffer.from(shot.data, 'base64'));
+      const shot = Buffer.from((await send('Page.captureScreenshot', { format: 'png' })).data, 'base64');
+      if (file)
+        writeFileSync(file, shot);
+      return shot;
     },
     // Asks Chromium to close, which ends its helper processes too, then
     // removes the profile (retrying while the last of them let go of it).
