@@ -25,5 +25,5 @@ exec 9>"$work/build.lock"
 flock 9
 emcmake cmake -S . -B "$work" -DCMAKE_BUILD_TYPE=Release -DDEMO_WERROR=ON \
   -DDEMO_WEB_OUT="$out" >/dev/null
-cmake --build "$work" -j2 --target demo32_page demo8_page
+cmake --build "$work" -j2 --target demo32_page demo8_page web_index
 echo "build-web: $out (serve it: python3 -m http.server -d $out)"

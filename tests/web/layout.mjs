@@ -6,7 +6,8 @@
 // 2.625 and 3 phones): every show pixel a k by k block of the screenshot,
 // the picture and its buttons above the fold, the page still scrolling by
 // wheel and by touch. Full screen, and filling the window where the browser
-// has none; no key hints without a keyboard; the canvas named; a line without JavaScript; the favicon. A page
+// has none; the index's pictures never stretched; no key hints without a
+// keyboard; the canvas named; a line without JavaScript; the favicon. A page
 // opened from its folder plays; a missing or broken program, or a browser
 // without WebAssembly, is said so on the page.
 import { readPng } from './png.mjs';
@@ -129,6 +130,18 @@ await run(async ({ plan, site, browser, check, state, noErrors, openPage, startP
     check(!(await state()).over, 'Escape there leaves the filled window first, as it leaves full screen');
     noErrors('full screen');
   }
+
+  // ---- the index's pictures keep their shape on narrow screens ----
+  for (const width of [1366, 600, 320]) {
+    await browser.viewport(width, 800, 1, false);
+    await browser.open(site.url + 'index.html');
+    const shapes = await evaluate(`[...document.querySelectorAll('.gallery img')].map(img => {
+      const r = img.getBoundingClientRect(); return [r.width, r.height]; })`);
+    const stretched = shapes.filter(([w, h]) => Math.abs(w * 3 - h * 4) > 1.5 || w > width);
+    check(shapes.length > 0 && stretched.length === 0,
+          `the index at ${width} px: its ${shapes.length} pictures keep 4:3 within the page (first ${shapes[0].map(Math.round).join('x')})`);
+  }
+  await browser.viewport(1280, 720, 1, false);
 
   // ---- for everyone: a named picture, a line without JavaScript, an icon ----
   {

@@ -1,12 +1,15 @@
 // The pages against the desktop build, in headless Chromium (test_pages.sh):
 //   node pages.mjs PLAN.json
 // Frames of the capture mode hash as demo-capture's raw frames, both whole
-// soundtracks as its WAV data. Requests past the end of a show are refused
-// and say so, and the timing line stays measurable without cross-origin
-// isolation.
+// soundtracks as its WAV data, and every still of the index decodes to the
+// pixels of demo-capture's PNG of that frame. Requests past the end of a
+// show are refused and say so, and the timing line stays measurable
+// without cross-origin isolation.
 import { createHash } from 'node:crypto';
-import { readFileSync } from 'node:fs';
+import { readFileSync, readdirSync } from 'node:fs';
+import { join } from 'node:path';
 import { run, waitFor } from './harness.mjs';
+import { readPng } from './png.mjs';
 
 // The sample data of a WAV file: its hash and its number of samples.
 function wavData(file, bytesPerSample) {
@@ -81,4 +84,35 @@ await run(async ({ plan, site, browser, check, state, noErrors, serve }) => {
     plain.close();
   }
 
+  // The index's stills are frames of the shows: each decodes to the pixels
+  // of demo-capture's PNG of that frame, and links to that moment.
+  await browser.open(site.url + 'index.html');
+  const stills = await browser.evaluate(`[...document.querySelectorAll('.gallery a')].map(a =>
+    ({ href: a.getAttribute('href'), src: a.querySelector('img').getAttribute('src') }))`);
+  const positions = [];
+  const wrongLinks = [];
+  let equal = 0;
+  for (const still of stills) {
+    const [, show, frame] = /gallery\/(demo32|demo8)_(\d+)\.png$/.exec(still.src);
+    const mine = readPng(readFileSync(join(plan.site, still.src)));
+    const desktopFile = join(plan.stills[show], `frame_${frame}.png`);
+    const desktop = readPng(readFileSync(desktopFile));
+    if (Buffer.compare(Buffer.from(mine.data), Buffer.from(desktop.data)) === 0 && mine.channels === desktop.channels)
+      ++equal;
+    else
+      console.log(`  ${still.src} differs from ${desktopFile}`);
+    const query = new URLSearchParams(still.href.split('?')[1]);
+    if (show === 'demo32')
+      positions.push(Number(query.get('position')));
+    else if (query.get('frame') !== String(Number(frame)))
+      wrongLinks.push(still.href);
+  }
+  const counted = f => readdirSync(plan.stills[f]).length;
+  check(stills.length === 29 + 9 && equal === stills.length,
+        `the index's ${stills.length} stills are the desktop's frames (${equal} equal, ` +
+        `of ${counted('demo32')} + ${counted('demo8')} frames of demo-capture)`);
+  check(positions.join() === Array.from({ length: 29 }, (_, p) => p).join(),
+        'the demo32 stills link to the song positions 0 to 28 in turn');
+  check(wrongLinks.length === 0, `the demo8 stills link to their frames${wrongLinks.length ? ': not ' + wrongLinks : ''}`);
+  noErrors('the index');
 });

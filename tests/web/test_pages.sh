@@ -4,8 +4,8 @@
 # without smear, at 60 and 50 frames a second, seeds on both sides of 2^31)
 # and of every phase of demo8 hash as demo-capture's raw frames do; both
 # whole soundtracks hash as the sample data of demo-capture's WAV files, and
-# a request past their end is refused; the timing line works without
-# cross-origin isolation.
+# a request past their end is refused; the index's stills are demo-capture's
+# frames; the timing line works without cross-origin isolation.
 . "$(dirname "$0")/lib.sh"
 web_setup pages
 
@@ -40,6 +40,13 @@ rm -rf d8
 # The whole soundtracks (a range's sound file holds only that range).
 "$DEMO_CAPTURE" demo8 --wav demo8.wav --quiet || fail "demo-capture demo8 --wav"
 "$DEMO_CAPTURE" demo32 --seed 1 --wav demo32.wav --quiet || fail "demo-capture demo32 --wav"
+# The frames the index's stills may be: demo32 once a second (seed 2005, 60
+# fps), demo8 every tenth frame.
+"$DEMO_CAPTURE" demo32 --seed 2005 --frames 0-11912 --every 60 --png stills32 --quiet ||
+  fail "demo-capture demo32 --png"
+"$DEMO_CAPTURE" demo8 --frames 0-1567 --every 10 --png stills8 --quiet ||
+  fail "demo-capture demo8 --png"
+
 cat >plan.json <<EOF2
 {
   "site": "$site",
@@ -47,7 +54,8 @@ cat >plan.json <<EOF2
   "sounds": [
     {"page": "demo32.html", "wav": "$WORK/demo32.wav", "bytes": 2},
     {"page": "demo8.html", "wav": "$WORK/demo8.wav", "bytes": 1}
-  ]
+  ],
+  "stills": {"demo32": "$WORK/stills32", "demo8": "$WORK/stills8"}
 }
 EOF2
 node "$source_dir/tests/web/pages.mjs" plan.json || fail "the pages differ from the desktop build"

@@ -8,9 +8,9 @@
 #include <random>
 #include <vector>
 
+#include "demo32/replay/song_chart.h"
 #include "demo32/show/show.h"
 #include "demo32/web/sound.h"
-#include "demo32/replay/song_chart.h"
 
 using namespace web32;
 

@@ -1,12 +1,17 @@
-// Where a page starts: demo8 started at a frame draws that frame as the show
-// played from the start draws it, with the music going on from there.
+// Where a page starts and what its index shows: demo8 started at a frame
+// draws that frame as the show played from the start draws it, with the
+// music going on from there; the index's stills are one frame inside each
+// song position of demo32 and each phase of demo8.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
+#include "demo32/replay/replay_clock.h"
+#include "demo32/replay/song_chart.h"
 #include "demo8/show/plain_platform.h"
 #include "demo8/web/capture.h"
+#include "web/gallery/stills.h"
 
 namespace {
 
@@ -50,4 +55,34 @@ TEST(Starts, Demo8AtAFrameDrawsItAsTheWholeShowDoes) {
     d8::music_render(skipped.music, music.data(), 3000);
     EXPECT_EQ(music, expected) << "frame " << frame;
   }
+}
+
+TEST(Starts, AStillInEachSongPositionAndPhase) {
+  auto chart = std::make_unique<d32::SongChart>();
+  d32::chart_song(*chart);
+  const std::vector<gallery::Still> stills32 = gallery::stills32(*chart);
+  ASSERT_EQ(stills32.size(), 29u);
+  for (size_t p = 0; p < stills32.size(); ++p) {
+    const gallery::Still &s = stills32[p];
+    d32::ShowClock clock;
+    d32::clock_at_sample(*chart, d32::sample_of_frame(s.frame, gallery::FPS32), clock);
+    EXPECT_EQ(s.part, static_cast<int32_t>(p));
+    EXPECT_EQ(d32::get(clock.song_position), s.part) << "frame " << s.frame;
+    EXPECT_EQ(s.frame % gallery::STEP32, 0) << "frame " << s.frame;
+    EXPECT_EQ(s.query, "position=" + std::to_string(p) + "&seed=2005");
+    EXPECT_LE(s.frame, d32::last_frame_before(chart->end_sample, gallery::FPS32));
+  }
+
+  const std::vector<gallery::Still> stills8 = gallery::stills8();
+  ASSERT_EQ(stills8.size(), 9u);
+  for (size_t i = 0; i < stills8.size(); ++i) {
+    const gallery::Still &s = stills8[i];
+    EXPECT_EQ(s.frame % gallery::STEP8, 0) << "frame " << s.frame;
+    EXPECT_EQ(s.query, "frame=" + std::to_string(s.frame));
+    if (i > 0) {
+      EXPECT_NE(&d8::phase_at(static_cast<int32_t>(s.frame)),
+                &d8::phase_at(static_cast<int32_t>(stills8[i - 1].frame)));
+    }
+  }
+  EXPECT_LE(stills8.back().frame, d8::LAST_FRAME);
 }
