@@ -145,6 +145,11 @@ export async function launch() {
     },
     // Opens url and waits for its load event.
     async open(url) {
+      // Another #fragment of the same address would be no new document.
+      const page = address => address.replace(/#.*$/, '');
+      const { result } = await send('Runtime.evaluate', { expression: 'location.href', returnByValue: true });
+      if (page(result.value) === page(url) && result.value !== url)
+        await this.open('about:blank');
       consoleLines.length = 0;
       errors.length = 0;
       const loaded = new Promise(resolve => listeners.push(function once(method) {
@@ -153,10 +158,7 @@ export async function launch() {
           resolve();
         }
       }));
-      // Only a new #fragment is no new document: the page is loaded again.
-      const { loaderId } = await send('Page.navigate', { url });
-      if (loaderId === undefined)
-        await send('Page.reload');
+      await send('Page.navigate', { url });
       await loaded;
     },
     // The window's inner size in CSS pixels, its device pixel ratio, and

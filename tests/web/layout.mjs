@@ -150,7 +150,7 @@ await run(async ({ plan, site, browser, check, state, noErrors, openPage, startP
     const named = role => tree.nodes.filter(n => n.role?.value === role && !n.ignored).map(n => n.name?.value);
     check(named('image').includes("demo32, the show's picture"), 'the canvas is an image named "demo32, the show\'s picture"');
     const buttons = named('button').join(', ');
-    check(buttons === 'Loading…, Pause, Mute, Full screen, Stop and save the picture',
+    check(buttons === 'Click to start demo32, Pause, Mute, Full screen, Stop and save the picture',
           `the buttons are named by what they do: ${buttons}`);
     const icon = await evaluate(`(async () => {
       const link = document.querySelector('link[rel=icon]');
