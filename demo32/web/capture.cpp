@@ -11,13 +11,13 @@ namespace web32 {
 // The hashes are of the bytes in memory: the raw files' little-endian words.
 static_assert(std::endian::native == std::endian::little);
 
-std::string capture_frames(d32::Replay32 &replay, const d32::WaveMemory &memory,
+std::string capture_frames(d32::Replay32 &replay, const d32::SongChart &chart,
                            const CaptureRequest &request, web::PassTimes &times) {
   web::FrameHashes hashes = web::frame_hashes(request.frames);
   d32::start_replay(replay, request.seed, request.smear);
   for (int64_t i = 0; i <= hashes.last; ++i) {
     const double start = web::now_ms();
-    if (!d32::replay_frame(replay, memory, request.fps, i))
+    if (!d32::replay_charted_frame(replay, chart, request.fps, i))
       return "error: at " + std::to_string(request.fps) +
              " frames a second the show ends with frame " + std::to_string(i - 1);
     web::record_pass(times, web::now_ms() - start);

@@ -20,11 +20,12 @@ struct CaptureRequest {
   int32_t fps = 60;
 };
 
-// Runs frames 0 up to the last one asked for from the start of replay,
-// timing each in times, and returns the page's answer (web::capture_answer),
-// or "error: ..." when the show ends before a frame asked for. replay.pixels
-// then holds the last frame asked for.
-std::string capture_frames(d32::Replay32 &replay, const d32::WaveMemory &memory,
+// Runs frames 0 up to the last one asked for from the start of replay, the
+// music's clock taken from the song's chart as demo-capture does for its
+// pictures, timing each frame in times, and returns the page's answer
+// (web::capture_answer), or "error: ..." when the show ends before a frame
+// asked for. replay.pixels then holds the last frame asked for.
+std::string capture_frames(d32::Replay32 &replay, const d32::SongChart &chart,
                            const CaptureRequest &request, web::PassTimes &times);
 
 // The SHA-256 of the first n samples of the mix, 16-bit little-endian as in

@@ -267,9 +267,11 @@ EMSCRIPTEN_KEEPALIVE const char *web_capture(const char *frames, const char *see
   request.smear = smear != 0;
 
   static auto replay = std::make_unique<d32::Replay32>();
-  build_wave_memory();
+  static d32::SongChart chart;
+  if (chart.after_tick.empty())
+    d32::chart_song(chart);
   web::clear_passes(web::page_pass_times());
-  answer = web32::capture_frames(*replay, sound.music.wave_memory, request, web::page_pass_times());
+  answer = web32::capture_frames(*replay, chart, request, web::page_pass_times());
   // The page shows the last frame drawn.
   to_canvas(replay->pixels);
   return answer.c_str();
