@@ -311,9 +311,10 @@
     return heard;
   }
 
+  // Where the show is: demo32's song position in time, demo8's frame.
   function elapsedMs() {
     if (show === 'demo32')
-      return Module._web_song_ticks() * 800 * 1000 / Module._web_sample_rate();
+      return Module._web_song_ticks() * (sound ? 800 * 1000 / Module._web_sample_rate() : 18);
     return Math.max(0, Module._web_frame_number() - 1) * 40;
   }
   const clockText = ms => `${Math.floor(ms / 60000)}:${String(Math.floor(ms / 1000) % 60).padStart(2, '0')}`;

@@ -215,8 +215,9 @@ EMSCRIPTEN_KEEPALIVE const uint8_t *web_frame_rgb() {
 }
 
 // Where the show is: the clock it follows, and the ticks of the song that
-// take it there from the start (800 samples each). The row counter moves on
-// at the end of a row's first tick.
+// take it there from the start (800 samples each; 18 ms each on the timer).
+// The sequencer moves the row counter on at the end of a row's first tick,
+// the timer when the tick counter starts again.
 EMSCRIPTEN_KEEPALIVE int web_position() {
   return d32::get(show_clock().song_position);
 }
@@ -230,7 +231,9 @@ EMSCRIPTEN_KEEPALIVE double web_song_ticks() {
   const d32::ShowClock &c = show_clock();
   const int32_t rows = d32::get(c.song_position) * d32::ROWS_PER_POSITION + d32::get(c.song_row);
   const int32_t tick = d32::get(c.song_tick);
-  return tick == 0 ? rows * d32::TICKS_PER_ROW : (rows - 1) * d32::TICKS_PER_ROW + tick;
+  if (timer_clock || tick == 0)
+    return rows * d32::TICKS_PER_ROW + tick;
+  return (rows - 1) * d32::TICKS_PER_ROW + tick;
 }
 EMSCRIPTEN_KEEPALIVE double web_samples() {
   return static_cast<double>(sound.rendered);
