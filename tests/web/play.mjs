@@ -168,9 +168,10 @@ await run(async ({ plan, browser, check, state, noErrors, openPage, startPage })
     await playFor(5000);
     const before = delays8(heardSamples(await drawnFrames(), await tapQuanta(), song8));
     const late = (await state()).notes.filter(n => /kkii/.test(n));
-    check(before.length >= 50 && Math.min(...before) >= -2 &&
+    check(before.length >= 50 && Math.min(...before) >= -8 &&
           (late.length > 0 || median(before) <= DISPLAY_FRAME_MS + 2),
-          `demo8: ${before.length} frames placed in the sound, none ahead of it, drawn a median ` +
+          `demo8: ${before.length} frames placed in the sound, none ahead of it (by more than the 8 ms ` +
+          `the page's reading of the sound's time may move), drawn a median ` +
           `${format(median(before))} after their time in the music` +
           (late.length ? ` (${late.length} frames reported late)` : ''));
 
