@@ -190,7 +190,7 @@
   // scheduled right after the one before. The page keeps when each block
   // starts, so it knows which sample is being heard. Returns null without
   // Web Audio.
-  const RATE_AHEAD = 0.3;  // seconds of sound kept queued
+  const QUEUED_AHEAD = 0.3; // seconds of sound kept queued
   const FIRST_DELAY = 0.05; // a block starts no sooner than this after it is queued
   function makeSound(rate) {
     const Context = window.AudioContext ?? window.webkitAudioContext;
@@ -226,7 +226,7 @@
     return {
       context,
       reading: () => reading,
-      // Queues blocks until RATE_AHEAD seconds are waiting.
+      // Queues blocks until QUEUED_AHEAD seconds are waiting.
       pump() {
         if (ended || context.state !== 'running')
           return;
@@ -235,7 +235,7 @@
         // block. The blocks start on whole sample frames of the context.
         if (next < now + 0.01)
           next = Math.ceil((now + FIRST_DELAY) * context.sampleRate) / context.sampleRate;
-        while (next < now + RATE_AHEAD) {
+        while (next < now + QUEUED_AHEAD) {
           const n = Module._web_render_sound();
           if (n === 0) {
             ended = true;
