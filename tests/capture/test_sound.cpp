@@ -42,7 +42,7 @@ std::vector<int16_t> callback_stream(int32_t n) {
 // commit_outputs complete it.
 void open_wav(WavFile &wav, const std::filesystem::path &path, int32_t rate, int32_t bits,
               int64_t samples) {
-  open_output(wav.out, check_file_target(path.string(), "--wav", false));
+  open_output(wav.out, claimed_file(path));
   wav_start(wav, rate, bits, samples, "demo-capture demo32 --frames 0-1");
 }
 

@@ -9,6 +9,8 @@
 
 #include <unistd.h>
 
+#include "tools/capture/output_files.h"
+
 namespace capture_test {
 
 // A fresh empty directory under the system's temporary directory.
@@ -54,6 +56,14 @@ inline std::vector<int16_t> wav_samples16(const std::filesystem::path &path) {
   for (size_t at = data + 8; at + 1 < end && at + 1 < b.size(); at += 2)
     s.push_back(static_cast<int16_t>(b[at] | b[at + 1] << 8));
   return s;
+}
+
+// A file target of a run, checked and claimed as the tool does it.
+inline capture::FileTarget claimed_file(const std::filesystem::path &path, bool overwrite = false,
+                                        const char *option = "--wav") {
+  capture::FileTarget t = capture::check_file_target(path.string(), option);
+  capture::claim_targets({&t}, {}, overwrite);
+  return t;
 }
 
 inline std::vector<std::string> partial_files(const std::filesystem::path &dir) {

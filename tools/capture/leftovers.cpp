@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #ifdef _WIN32
 #include <process.h>
@@ -37,18 +38,24 @@ int64_t partial_writer(const std::string &name) {
   return pid;
 }
 
-void sweep_leftovers(const std::string &dir) {
+std::string partial_tag(const std::string &name) {
+  if (partial_writer(name) < 0)
+    return "";
+  return name.substr(name.find('-', std::string(PARTIAL_PREFIX).size()) + 1);
+}
+
+void sweep_scratch(const std::string &dir) {
   std::error_code ec;
-  fs::directory_iterator it(dir.empty() ? fs::path(".") : fs::path(dir), ec);
-  if (ec)
-    return;
-  for (const fs::directory_entry &entry : it) {
+  std::vector<fs::path> ended;
+  for (const fs::directory_entry &entry : fs::directory_iterator(dir, ec)) {
     const int64_t pid = partial_writer(entry.path().filename().string());
-    if (pid < 0 || pid == this_process() || process_running(pid))
-      continue;
-    std::error_code ignored;
-    fs::remove_all(entry.path(), ignored);
+    std::error_code type_ec;
+    if (pid >= 0 && pid != this_process() && entry.is_regular_file(type_ec) &&
+        !process_running(pid))
+      ended.push_back(entry.path());
   }
+  for (const fs::path &p : ended)
+    fs::remove(p, ec);
 }
 
 #ifdef _WIN32

@@ -49,9 +49,11 @@ int main(int argc, char **argv) {
   } catch (const std::exception &e) {
     return failed(capture::EXIT_RUNTIME, e.what());
   }
-  // A signal during the last moves: the files are complete, but a calling
-  // shell loop should still stop.
-  if (capture::interrupt_signal() != 0)
+  // A signal after the files were moved in, while the files they replaced
+  // were removed: the run is complete, but a calling shell loop should still stop.
+  if (capture::interrupt_signal() != 0) {
+    std::fputs("demo-capture: interrupted after every file was in place; the files stay\n", stderr);
     return capture::end_by_interrupt_signal();
+  }
   return 0;
 }

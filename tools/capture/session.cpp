@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "tools/capture/capture_error.h"
 #include "tools/capture/frames32.h"
@@ -46,6 +47,7 @@ struct Outputs {
   VideoPipe video;
   OutputFile video_file;
   WavFile video_sound; // the soundtrack ffmpeg reads, removed afterwards
+  bool video_to_file = false;
 };
 
 bool wants_sound(const Options &o) {
@@ -83,36 +85,23 @@ Targets check_targets(const Options &o, const Stretch &s) {
   if (!o.video_path.empty()) {
     t.ffmpeg = find_on_path("ffmpeg");
     if (t.ffmpeg.empty())
-      fail(EXIT_RUNTIME, "--video needs ffmpeg, which is not on the PATH");
-    t.video = check_file_target(o.video_path, "--video", o.overwrite);
+      fail(EXIT_USAGE, "--video needs ffmpeg, which is not on the PATH");
+    t.video = check_file_target(o.video_path, "--video");
   }
   if (!o.raw_dir.empty())
-    t.raw = check_folder_target(o.raw_dir, "--raw", frame_names(s, o.every, ".raw"), o.overwrite);
+    t.raw = check_folder_target(o.raw_dir, "--raw", frame_names(s, o.every, ".raw"));
   if (!o.png_dir.empty())
-    t.png = check_folder_target(o.png_dir, "--png", frame_names(s, o.every, ".png"), o.overwrite);
+    t.png = check_folder_target(o.png_dir, "--png", frame_names(s, o.every, ".png"));
   if (!o.stems_dir.empty()) {
     std::vector<std::string> names;
     for (int32_t v = 0; v < d32::VOICES; ++v)
       names.push_back(voice_name(v));
-    t.stems = check_folder_target(o.stems_dir, "--stems", names, o.overwrite);
+    t.stems = check_folder_target(o.stems_dir, "--stems", names);
   }
   if (!o.wav_path.empty())
-    t.wav = check_file_target(o.wav_path, "--wav", o.overwrite);
-  // Both would be written under the same partial name and the same target.
-  std::error_code ec;
-  if (!o.wav_path.empty() && !o.video_path.empty() && !t.wav.stream && !t.video.stream &&
-      std::filesystem::weakly_canonical(t.wav.path, ec) ==
-          std::filesystem::weakly_canonical(t.video.path, ec))
-    fail(EXIT_USAGE, "--wav and --video name the same file '" + o.video_path + "'");
+    t.wav = check_file_target(o.wav_path, "--wav");
+  claim_targets({&t.wav, &t.video}, {&t.raw, &t.png, &t.stems}, o.overwrite);
   return t;
-}
-
-// The folder for the video's soundtrack: beside the video, or for a video
-// written into a device or FIFO, the system's temporary folder.
-std::string video_sound_dir(const FileTarget &video) {
-  if (video.stream)
-    return std::filesystem::temp_directory_path().string();
-  return std::filesystem::path(video.path).parent_path().string();
 }
 
 void open_outputs(Outputs &out, Targets &t, const Options &o, const Stretch &s, int32_t rate,
@@ -138,7 +127,8 @@ void open_outputs(Outputs &out, Targets &t, const Options &o, const Stretch &s, 
   if (!t.ffmpeg.empty()) {
     out.video.name = o.video_path;
     reserve_output(out.video_file, t.video);
-    open_scratch(out.video_sound.out, video_sound_dir(t.video), "sound.wav");
+    out.video_to_file = !t.video.stream;
+    open_scratch(out.video_sound.out, t.video, "sound.wav");
     wav_start(out.video_sound, rate, bits, samples, comment);
   }
 
@@ -186,6 +176,10 @@ void finish_outputs(Outputs &out) {
     out.frames.video = nullptr;
     remove_scratch(out.video_sound.out);
     close_output(out.video_file);
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(out.video_file.written, ec);
+    if (out.video_to_file && (ec || size == 0))
+      fail(EXIT_RUNTIME, "ffmpeg ended without writing '" + out.video.name + "'");
   }
   if (out.wav.out.file != nullptr)
     wav_end(out.wav);
