@@ -77,7 +77,7 @@ TEST(Options, EverythingGiven) {
 
 TEST(Options, SingleFrameRangeAndHelp) {
   Options o;
-  ASSERT_EQ(parse({"demo8", "--frames", "1567-1567", "--every", "5"}, o), "");
+  ASSERT_EQ(parse({"demo8", "--frames", "1567-1567", "--every", "5", "--png", "p"}, o), "");
   EXPECT_EQ(o.first_frame, 1567);
   EXPECT_EQ(o.last_frame, 1567);
   EXPECT_EQ(o.every, 5);
@@ -116,7 +116,7 @@ TEST(Options, RefusesVideosThatCannotBeWrittenAsAsked) {
   for (const char *scale : {"1", "3", "5", "15"})
     EXPECT_NE(refusal({"demo32", "--scale", scale}).find("odd"), std::string::npos) << scale;
   for (const char *scale : {"2", "6", "16"})
-    EXPECT_EQ(parse({"demo32", "--scale", scale}, o), "") << scale;
+    EXPECT_EQ(parse({"demo32", "--scale", scale, "--video", "v.mkv"}, o), "") << scale;
   EXPECT_NE(refusal({"demo32", "--crf", "52"}).find("--crf"), std::string::npos);
   EXPECT_NE(refusal({"demo32", "--crf", "x"}).find("--crf"), std::string::npos);
   EXPECT_NE(refusal({"demo32", "--preset", "quick"}).find("--preset"), std::string::npos);
@@ -167,6 +167,27 @@ TEST(Options, RefusesDemo32OptionsForDemo8) {
   EXPECT_NE(refusal({"demo8", "--no-smear"}).find("--no-smear"), std::string::npos);
   EXPECT_NE(refusal({"demo32", "--every", "2", "--video", "v.mp4"}).find("--every"),
             std::string::npos);
+}
+
+TEST(Options, RefusesOptionsThatWouldDoNothing) {
+  // Video settings without a video, encoding settings without picture files.
+  for (const auto &args :
+       std::vector<std::vector<const char *>>{{"--scale", "2", "--png", "p"},
+                                              {"--crf", "20", "--wav", "a.wav"},
+                                              {"--preset", "slow"},
+                                              {"--every", "2", "--wav", "a.wav"},
+                                              {"--jobs", "2", "--video", "v.mkv"},
+                                              {"--jobs", "2"}}) {
+    std::vector<const char *> argv = {"demo-capture", "demo32"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    Options o;
+    const std::string e = parse_options(static_cast<int>(argv.size()), argv.data(), o);
+    EXPECT_NE(e.find(args[0]), std::string::npos) << args[0] << ": " << e;
+    EXPECT_NE(e.find("does nothing"), std::string::npos) << args[0] << ": " << e;
+  }
+  Options o;
+  EXPECT_EQ(parse({"demo32", "--jobs", "2", "--every", "3", "--raw", "r"}, o), "");
+  EXPECT_EQ(parse({"demo32", "--crf", "0", "--preset", "slow", "--video", "v.mp4"}, o), "");
 }
 
 TEST(Options, RangeAgainstTheShow) {

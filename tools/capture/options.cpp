@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string_view>
+#include <utility>
 
 #include "tools/capture/version.h"
 
@@ -251,6 +252,20 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
   }
   if (options.every != 1 && !options.video_path.empty())
     return "--every thins out picture files only; it cannot be used with --video";
+  // An option that would change nothing is a mistake to point out, not to pass over.
+  if (options.video_path.empty())
+    for (const auto &[seen, option] :
+         {std::pair{scale_seen, "--scale"}, std::pair{crf_seen, "--crf"},
+          std::pair{preset_seen, "--preset"}})
+      if (seen)
+        return std::string(option) + " is a setting of the video; without --video it does nothing";
+  if (options.raw_dir.empty() && options.png_dir.empty()) {
+    if (every_seen)
+      return "--every thins out the --png and --raw files; without them it does nothing";
+    if (jobs_seen)
+      return "--jobs sets the threads that encode the --png and --raw files; without them it "
+             "does nothing";
+  }
   return "";
 }
 
@@ -286,7 +301,8 @@ const char *usage_text() {
          "  --frames A-B    only frames A to B (the show is still computed from frame 0)\n"
          "  --raw DIR       DIR/frame_NNNNN.raw: the exact pixel memory of each frame\n"
          "  --png DIR       DIR/frame_NNNNN.png: each frame as 8-bit RGB\n"
-         "  --every N       picture files only for every Nth frame of the range\n"
+         "  --every N       picture files only for every Nth frame of the range (N up to\n"
+         "                  1000000)\n"
          "  --wav FILE      the soundtrack of the range ('-': standard output)\n"
          "  --stems DIR     demo32: DIR/voice_NN.wav, each voice's share of the mix\n"
          "  --video FILE    picture and sound through ffmpeg, H.264 + AAC; FILE ends in\n"
@@ -294,16 +310,18 @@ const char *usage_text() {
          "  --scale N       video enlargement with sharp pixels, even (default 4: 1280x960)\n"
          "  --crf N         video quality, 0 (lossless) to 51 (default 16)\n"
          "  --preset NAME   x264 speed against size, ultrafast to placebo (default veryfast)\n"
-         "  --jobs N        threads that encode the picture files (default: one per core)\n"
-         "  --fps N         demo32 recording rate (default 60); demo8 is always 25\n"
+         "  --jobs N        threads that encode the picture files, 1 to 256 (default: one\n"
+         "                  per core)\n"
+         "  --fps N         demo32 recording rate, 1 to 1000 (default 60); demo8 is always 25\n"
          "  --seed N        demo32 random seed of the polygon motion (default: the time)\n"
          "  --no-smear      demo32 without the smear filter, as its -2005 switch\n"
          "  -y, --overwrite replace existing files (without it they are refused)\n"
          "  --quiet         no progress line\n"
          "  --version       print the version\n"
          "\n"
-         "Files appear only when the whole run has succeeded; an interrupted or failed run\n"
-         "leaves every existing file as it was. Links are followed; devices and FIFOs are\n"
+         "Files appear only when the whole run has succeeded, all together; an interrupted\n"
+         "or failed run leaves every existing file as it was, and the next run into a folder\n"
+         "puts back what a killed run left. Links are followed; devices and FIFOs are\n"
          "written in place. Every file records the command that makes it again.\n";
 }
 
