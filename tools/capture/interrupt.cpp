@@ -28,8 +28,20 @@ const char *signal_name(int s) {
 } // namespace
 
 void install_interrupt_handlers() {
+#ifndef _WIN32
+  // A signal ignored when the tool starts stays ignored, as nohup leaves
+  // SIGHUP and a script its background jobs' SIGINT.
+  struct sigaction was_int = {};
+  struct sigaction was_term = {};
+  sigaction(SIGINT, nullptr, &was_int);
+  sigaction(SIGTERM, nullptr, &was_term);
+#endif
   desktop::catch_stop_signals(desktop::BlockedCalls::interrupt);
 #ifndef _WIN32
+  if (was_int.sa_handler == SIG_IGN)
+    std::signal(SIGINT, SIG_IGN);
+  if (was_term.sa_handler == SIG_IGN)
+    std::signal(SIGTERM, SIG_IGN);
   // A dead ffmpeg must show up as a failed write, not end this process
   // silently; a file-size limit as a failed write, not a core dump.
   std::signal(SIGPIPE, SIG_IGN);

@@ -4,6 +4,7 @@
 // (a pipe to ffmpeg, a FIFO) return early, so the run fails cleanly and
 // removes what it had begun. Afterwards the program ends by the same signal,
 // so that a calling shell sees it (status 128 + signal) and stops its loop.
+// A signal that was ignored when the tool started stays ignored.
 namespace capture {
 
 void install_interrupt_handlers();
