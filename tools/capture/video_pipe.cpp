@@ -78,7 +78,10 @@ std::vector<std::string> ffmpeg_arguments(const VideoSettings &s) {
             "-i", s.audio_path, "-map", "0:v:0", "-map", "1:a:0", "-map_metadata", "-1", "-c:v",
             "libx264", "-preset", s.preset, "-crf", std::to_string(s.crf), "-pix_fmt", "yuv420p"});
   a.insert(a.end(), colour.begin(), colour.end());
-  a.insert(a.end(), {"-c:a", "aac", "-b:a", "192k", "-metadata", "comment=" + s.comment});
+  // bitexact: no time, random identifiers or version in the container, so
+  // that the same command writes the same file.
+  a.insert(a.end(), {"-c:a", "aac", "-b:a", "192k", "-metadata", "comment=" + s.comment, "-fflags",
+                     "+bitexact"});
   if (s.container != "matroska") {
     // A file gets its index in front for streaming from the web; a pipe or
     // device, which cannot be rewound, gets a fragmented file.
