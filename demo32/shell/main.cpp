@@ -4,11 +4,17 @@
 // demo32 that talks to SDL; what a pass does is the show's own (demo32/show).
 #include <SDL.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "demo32/sdl/audio_device.h"
 #include "demo32/shell/vidmode_report.h"
@@ -59,11 +65,33 @@ bool next_event(void *, d32::Event &event) {
   return true;
 }
 
+// Replaces to with from in one step.
+bool replace_file(const char *from, const char *to) {
+#ifdef _WIN32
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+  return std::rename(from, to) == 0;
+#endif
+}
+
+// The screenshot is written under a name of its own beside vintage.bmp and
+// takes that name only when complete, so a full disk never leaves a cut-off
+// file in place of the last one. One that cannot be written is reported in
+// one line; the show ends as usual.
 void save_screenshot(void *) {
-  // A file that cannot be opened is simply not written; the show goes on.
-  SDL_RWops *file = SDL_RWFromFile("vintage.bmp", "wb");
-  if (file != nullptr)
-    SDL_SaveBMP_RW(offscreen_surface, file, 1);
+  static const char NAME[] = "vintage.bmp";
+  static const char PARTIAL[] = ".vintage.bmp.part";
+  errno = 0;
+  SDL_RWops *file = SDL_RWFromFile(PARTIAL, "wb");
+  bool saved = file != nullptr && SDL_SaveBMP_RW(offscreen_surface, file, 0) == 0;
+  // Closing flushes the last bytes, which may not fit either.
+  saved = file != nullptr && SDL_RWclose(file) == 0 && saved;
+  saved = saved && replace_file(PARTIAL, NAME);
+  if (saved)
+    return;
+  const std::string reason = errno != 0 ? std::strerror(errno) : SDL_GetError();
+  std::remove(PARTIAL);
+  std::fprintf(stderr, "%s not written: %s\n", NAME, reason.c_str());
 }
 
 uint32_t *lock(void *) {
