@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # demo-capture writes raw frames, PNGs, WAVs and voice stems of short stretches
 # of both shows exactly; whole-show runs end where the music says; bad input is
-# refused with exit status 2 and leaves nothing behind. (What happens to files
-# that exist already, and to interrupted runs: test_capture_safety.sh.)
+# refused with exit status 2 and leaves nothing behind, as are options that
+# would do nothing and two outputs into one file. Folders named with a
+# trailing separator, names of 255 bytes; a replaced file keeps its mode,
+# and its other hard links the old content. (What happens to files that
+# exist already, and to interrupted runs: test_capture_safety.sh and
+# test_capture_commit.sh.)
 . "$(dirname "$0")/lib.sh"
 [ -x "${DEMO_CAPTURE:-}" ] || fail "DEMO_CAPTURE is not an executable: ${DEMO_CAPTURE:-unset}"
 command -v python3 >/dev/null 2>&1 || { echo "SKIP: python3 missing"; exit 77; }
@@ -130,7 +134,8 @@ refuse 'outside the show' demo32 --frames 11900-11913 --wav out/a.wav --raw out/
 refuse 'outside the show' demo32 --fps 50 --frames 9928-9928 --wav out/a.wav
 refuse 'outside the show' demo8 --frames 0-1568 --wav out/a.wav --png out/p
 refuse 'out/no/such' demo8 --wav out/no/such/a.wav
-refuse 'plain' demo8 --raw plain/r
+refuse "'plain' is not a folder" demo8 --raw plain/r
+refuse "'plain' is not a folder" demo8 --wav plain/a.wav
 refuse "out" demo8 --wav out
 refuse '--stems' demo8 --stems out/s
 refuse '--fps' demo32 --fps 0 --wav out/a.wav
@@ -140,8 +145,52 @@ refuse '--scale' demo32 --scale 0 --wav out/a.wav
 refuse '--scale' demo8 --scale -2 --wav out/a.wav
 refuse 'twice' demo8 --wav out/a.wav --wav out/b.wav
 
+# Options that would change nothing.
+refuse 'does nothing' demo32 --frames 0-3 --scale 2 --png out/p
+refuse 'does nothing' demo32 --frames 0-3 --crf 20 --wav out/a.wav
+refuse 'does nothing' demo32 --frames 0-3 --preset slow --raw out/r
+refuse 'does nothing' demo8 --frames 0-3 --every 2 --wav out/a.wav
+refuse 'does nothing' demo8 --frames 0-3 --jobs 2
+
+# Two outputs into one file, with -y too; nothing is written.
+mkdir same-st same-p
+refuse 'the same file' demo32 --frames 0-1 --wav same-st/voice_00.wav --stems same-st
+refuse 'the same file' demo32 --frames 0-1 --wav same-st/voice_00.wav --stems same-st -y
+refuse 'the same file' demo8 --frames 0-3 --wav same-p/frame_00002.png --png same-p -y
+refuse 'the same file' demo8 --frames 0-3 --wav same-p/./frame_00003.png --png same-p/ -y
+[ -z "$(find same-st same-p -mindepth 1)" ] || fail "colliding outputs left files: $(find same-st same-p -mindepth 1)"
+
 # A valid request whose first output is fine and second is not writes neither.
 refuse 'plain' demo32 --frames 0-3 --wav out/a.wav --png plain/p
 refuse 'plain' demo32 --frames 0-3 --raw out/r --wav plain/a.wav
+
+# --- a new folder named with a trailing separator is that folder ---
+mkdir t
+for tail in / // /. /./; do
+  "$CAP" demo32 --frames 7-8 --seed 7 --png "t/p$tail" --raw "t/r$tail" --stems "t/s$tail" \
+    --quiet -y 2>err.txt || fail "folders named 't/p$tail': $(cat err.txt)"
+  [ "$(ls t/p | wc -l)" -eq 2 ] && [ "$(ls t/r | wc -l)" -eq 2 ] && [ "$(ls t/s | wc -l)" -eq 12 ] ||
+    fail "folders named 't/p$tail' got: $(ls -A t/p t/r t/s)"
+  [ "$(ls -A t)" = "$(printf 'p\nr\ns')" ] || fail "folders named 't/p$tail' made: $(ls -A t)"
+  rm -rf t/*
+done
+
+# --- names as long as the file system allows (255 bytes) ---
+long_wav=$(printf 'n%.0s' $(seq 251)).wav
+long_dir=$(printf 'd%.0s' $(seq 255))
+"$CAP" demo8 --frames 0-1 --wav "$long_wav" --png "$long_dir" --quiet 2>err.txt ||
+  fail "255-byte names: $(cat err.txt)"
+[ -f "$long_wav" ] && [ -f "$long_dir/frame_00001.png" ] || fail "255-byte names: $(ls)"
+"$CAP" demo8 --frames 0-1 --wav "$long_wav" --png "$long_dir" -y --quiet 2>err.txt ||
+  fail "255-byte names replaced: $(cat err.txt)"
+
+# --- a replaced file keeps its mode; its other hard links keep the old content ---
+echo old >m.wav
+chmod 600 m.wav
+ln m.wav m-link.wav
+"$CAP" demo8 --frames 0-9 --wav m.wav -y --quiet || fail "replacing m.wav"
+[ "$(stat -c %a m.wav)" = 600 ] || fail "m.wav is now mode $(stat -c %a m.wav)"
+[ "$(cat m-link.wav)" = old ] || fail "the other link to the old m.wav changed"
+python3 -c "import wave; assert wave.open('m.wav').getnframes() == 8820" || fail "m.wav was not replaced"
 
 echo "PASS"

@@ -3,9 +3,10 @@
 # stay what they are, existing files are replaced only with -y and only by
 # complete ones, interrupted, failed and killed runs leave every target as it
 # was, and what killed runs leave behind is recognised and removed by the next
-# run. Every file records the command that makes it again. Also the command
-# line conventions: --version, statuses of signals, a progress line that fits
-# the terminal and the speed test.
+# run. Every file records the command that makes it again. A terminal is
+# never written to. Also the command line conventions: --version, statuses
+# of signals, a progress line that fits the terminal and the speed test.
+# (Signals and kills during the final moves: test_capture_commit.sh.)
 . "$(dirname "$0")/lib.sh"
 [ -x "${DEMO_CAPTURE:-}" ] || fail "DEMO_CAPTURE is not an executable: ${DEMO_CAPTURE:-unset}"
 command -v python3 >/dev/null 2>&1 || { echo "SKIP: python3 missing"; exit 77; }
@@ -52,6 +53,29 @@ ln -s made.wav dangling.wav
 [ "$(samples_of made.wav)" -eq 17640 ] || fail "the file a dangling link names was not made"
 no_hidden .
 
+# A terminal never gets the binary: standard output, /dev/tty, or the
+# terminal's own device named as the file.
+python3 - "$CAP" <<'PY' || fail "a terminal was written to"
+import os, pty, sys
+cap = sys.argv[1]
+for target in ("-", "/dev/tty", None):
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.execv(cap, [cap, "demo8", "--frames", "0-9", "--wav", target or os.ttyname(0), "--quiet"])
+    out = b""
+    while True:
+        try:
+            chunk = os.read(fd, 65536)
+        except OSError:
+            break
+        if not chunk:
+            break
+        out += chunk
+    status = os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
+    assert status == 2 and b"terminal" in out and b"RIFF" not in out, (target, status, out[:200])
+PY
+[ -e ./- ] && fail "--wav - made a file named '-'"
+
 # --- 6. a forgotten value is not a file name ---------------------------------
 "$CAP" demo32 --frames 0-0 --wav --quiet 2>err.txt
 [ $? -eq 2 ] || fail "'--wav --quiet' was accepted"
@@ -74,6 +98,9 @@ refuse_existing() {  # what-must-be-named args...
 }
 refuse_existing a.wav demo32 --frames 0-9 --png new-frames --wav a.wav --quiet
 refuse_existing frame_00100.png demo32 --frames 100-200 --png frames --quiet
+# Every output that exists is named, not only the first.
+refuse_existing a.wav demo32 --frames 100-200 --png frames --wav a.wav --quiet
+grep -q "frame_00100.png' (and 19 more of --png)" err.txt || fail "the frames are not named: $(cat err.txt)"
 [ "$(cat a.wav)" = old ] || fail "a.wav was changed without -y"
 [ -e new-frames ] && fail "work started before the refusal: new-frames exists"
 [ "$(frames_sum frames)" = "$before" ] || fail "frames changed without -y"
@@ -91,7 +118,7 @@ run = subprocess.Popen([cap, "demo32", "--frames", "0-599", "--seed", "1", "--no
                         "-y", "--quiet"], stderr=subprocess.PIPE,
                        preexec_fn=lambda: signal.signal(signal.SIGHUP, signal.SIG_DFL))
 deadline = time.monotonic() + guard  # a hang guard only
-while len(glob.glob("frames/.demo-capture-partial-*/*")) < 20:
+while len(glob.glob("frames/.demo-capture-partial-*/new/*")) < 20:
     assert run.poll() is None, "the run ended before it was stopped"
     assert time.monotonic() < deadline, "no frames were staged"
     time.sleep(0.02)

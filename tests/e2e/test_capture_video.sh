@@ -2,9 +2,10 @@
 # demo-capture --video: short stretches of each show through ffmpeg come out
 # with the right frame count, rate, size, duration, colour tags and metadata;
 # every show pixel stays a block of its own colour; the containers the help
-# names work, others are refused before any work; FIFOs are written in place;
-# a missing, failing or stuck ffmpeg is reported, ended and leaves every file
-# as it was.
+# names work, the same command writes the same file in each, others are
+# refused before any work; FIFOs are written in place; a missing ffmpeg is
+# refused before any work; a failing, stuck or silent ffmpeg is reported,
+# ended and leaves every file as it was.
 . "$(dirname "$0")/lib.sh"
 [ -x "${DEMO_CAPTURE:-}" ] || fail "DEMO_CAPTURE is not an executable: ${DEMO_CAPTURE:-unset}"
 if ! command -v ffmpeg >/dev/null 2>&1 || ! command -v ffprobe >/dev/null 2>&1; then
@@ -104,11 +105,19 @@ for name in fifo.mkv fifo.mp4; do
   [ "$(probe "got-$name" v:0 nb_read_frames)" = 10 ] || fail "video through the FIFO $name"
 done
 
-# No ffmpeg on the PATH: a clear error, no file.
+# The same command writes the same file, byte for byte, in every container.
+for name in again.mkv again.mp4 again.mov; do
+  "$CAP" demo8 --frames 0-9 --scale 2 --video "$name" --quiet || fail "video $name"
+  mv "$name" "first-$name"
+  "$CAP" demo8 --frames 0-9 --scale 2 --video "$name" --quiet || fail "video $name again"
+  cmp -s "$name" "first-$name" || fail "$name differs from run to run in $(cmp -l "$name" "first-$name" | wc -l) bytes"
+done
+
+# No ffmpeg on the PATH: refused before any work, no file.
 mkdir empty-path
 PATH=$WORK/empty-path "$CAP" demo8 --frames 0-9 --video none.mp4 2>err.txt
 status=$?
-[ "$status" -ne 0 ] || fail "missing ffmpeg was not an error"
+[ "$status" -eq 2 ] || fail "missing ffmpeg gave status $status"
 grep -q ffmpeg err.txt || fail "error does not name ffmpeg: $(cat err.txt)"
 [ -e none.mp4 ] && fail "file written without ffmpeg"
 
@@ -129,6 +138,15 @@ grep -q 'ffmpeg' err.txt || fail "error does not name ffmpeg: $(cat err.txt)"
 [ -e bad.mp4 ] && fail "video file left by a failed ffmpeg"
 [ "$(cat bad.wav)" = old ] || fail "a failed run replaced bad.wav"
 [ "$(cd frames && md5sum frame_* | md5sum)" = "$before" ] || fail "a failed run changed the frames"
+no_hidden
+
+# An ffmpeg that reads everything and ends well without writing a byte.
+printf '#!/bin/sh\ncat >/dev/null\nexit 0\n' >fake/ffmpeg
+PATH=$WORK/fake:$PATH "$CAP" demo8 --frames 0-9 --scale 2 --video silent.mkv --quiet 2>err.txt
+status=$?
+[ "$status" -eq 1 ] || fail "an ffmpeg that wrote nothing gave status $status: $(cat err.txt)"
+grep -q "ffmpeg ended without writing 'silent.mkv'" err.txt || fail "not said: $(cat err.txt)"
+[ -e silent.mkv ] && fail "an empty video was left"
 no_hidden
 
 # An ffmpeg that never reads (it blocks until killed): SIGTERM still ends the run, status 143, and
