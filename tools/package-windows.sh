@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
-# Makes the Windows release zip: demo32.exe, demo8.exe, demo-capture.exe,
-# SDL.dll and SDL2.dll built from source (tools/build-windows-sdl.sh), a short
-# readme and the licence texts, in one folder that runs where it is unpacked.
+# Makes the Windows release zips, one for 32-bit Windows and one for 64-bit
+# Windows: demo32.exe, demo8.exe, demo-capture.exe, SDL.dll and SDL2.dll built
+# from source (tools/build-windows-sdl.sh), a short readme and the licence
+# texts, in one folder that runs where it is unpacked. Both zips hold the same
+# files and the same readme.
 #
-# Usage: tools/package-windows.sh [--sdl-sources DIR] [--build DIR] [--output ZIP]
+# Usage: tools/package-windows.sh [--sdl-sources DIR] [--build DIR] [--dist DIR] [--arch win32|win64]
 #   --sdl-sources DIR  the SDL source archives (default: $DEMO_SDL_SOURCES)
 #   --build DIR        build directory (default build-windows; SDL is cached there)
-#   --output ZIP       the zip (default dist/zyrkon-malvestra-2-win32.zip)
+#   --dist DIR         where the zips go (default dist): DIR/zyrkon-malvestra-2-win32.zip
+#                      and DIR/zyrkon-malvestra-2-win64.zip
+#   --arch ARCH        only that zip
+# Prints the path of each zip it made.
 set -euo pipefail
+CALLER_DIR=$PWD
 cd "$(dirname "$0")/.."
+. tools/windows-common.sh
 
 die() {
   echo "package-windows: $*" >&2
@@ -16,29 +23,33 @@ die() {
 }
 
 sdl_args=()
+[ -z "${DEMO_SDL_SOURCES:-}" ] || sdl_args=(--sdl-sources "$(from_caller "$DEMO_SDL_SOURCES")")
 build=build-windows
-output=dist/zyrkon-malvestra-2-win32.zip
+dist=dist
+arches=("${WINDOWS_ARCHES[@]}")
 while [ $# -gt 0 ]; do
   [ $# -ge 2 ] || die "$1 needs a value (usage in the script's header)"
   case $1 in
-  --sdl-sources) sdl_args=(--sdl-sources "$2") ;;
-  --build) build=$2 ;;
-  --output) output=$2 ;;
+  --sdl-sources) sdl_args=(--sdl-sources "$(from_caller "$2")") ;;
+  --build) build=$(from_caller "$2") ;;
+  --dist) dist=$(from_caller "$2") ;;
+  --arch) windows_triplet "$2" >/dev/null || exit 1; arches=("$2") ;;
   *) die "unknown option $1" ;;
   esac
   shift 2
 done
 
-tools/build-windows.sh "$build" >&2
-sdl=$(tools/build-windows-sdl.sh "${sdl_args[@]}" "$build" | tail -n 1)
-
-folder=$(basename "$output" .zip)
-mkdir -p "$(dirname "$output")"
-python3 - "$output" "$folder" "$build" "$sdl" <<'PY' || die "could not write $output"
+mkdir -p "$dist"
+for arch in "${arches[@]}"; do
+  tools/build-windows.sh --arch "$arch" "$build" >&2
+  sdl=$(tools/build-windows-sdl.sh --arch "$arch" "${sdl_args[@]}" "$build" | tail -n 1)
+  output=$dist/zyrkon-malvestra-2-$arch.zip
+  python3 - "$output" "$build/$arch" "$sdl" <<'PY' || die "could not write $output"
 import os, sys, zipfile
 
-output, folder, build, sdl = sys.argv[1:5]
-binaries = [(build, "demo32.exe"), (build, "demo8.exe"), (build, "demo-capture.exe"),
+output, programs, sdl = sys.argv[1:4]
+folder = os.path.basename(output)[:-len(".zip")]
+binaries = [(programs, "demo32.exe"), (programs, "demo8.exe"), (programs, "demo-capture.exe"),
             (sdl, "SDL.dll"), (sdl, "SDL2.dll")]
 # Texts get Windows line ends, so that every editor shows their lines.
 texts = [("docs/windows/README.txt", "README.txt"),
@@ -55,5 +66,6 @@ with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
                    zipfile.ZIP_DEFLATED)
 os.replace(partial, output)
 PY
-echo "package-windows: $output ($(($(stat -c %s "$output") / 1024)) KiB)" >&2
-echo "$output"
+  echo "package-windows: $output ($(($(stat -c %s "$output") / 1024)) KiB)" >&2
+  echo "$output"
+done

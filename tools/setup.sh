@@ -22,9 +22,12 @@ for option in "$@"; do
   esac
 done
 if [ "$windows" = 1 ]; then
-  # The cross compiler, and Wine (32-bit, so i386 packages) to run its output;
+  # The cross compilers for 32-bit and 64-bit Windows, and Wine for both to
+  # run their output (wine32 is an i386 package; where the kernel cannot run
+  # 32-bit programs it installs but does not start, and the tests say so);
   # Ninja for building SDL, whose configure step runs faster with it.
-  packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 wine64 ninja-build)
+  packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+             wine wine32:i386 wine64 ninja-build)
 fi
 if [ "$web" = 1 ]; then
   # emscripten brings node; the page tests drive Chromium through it.
