@@ -16,23 +16,24 @@
 namespace {
 
 // The program's directory with its trailing separator, or "" (the current
-// directory) when it cannot be found.
-std::string program_directory() {
-  std::string path(32768, '\0');
-  const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+// directory) when it cannot be found. Wide characters: a folder name outside
+// the ANSI code page has no narrow spelling that opens it.
+std::wstring program_directory() {
+  std::wstring path(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
   if (length == 0 || length >= path.size())
-    return "";
+    return L"";
   path.resize(length);
-  const size_t cut = path.find_last_of("\\/");
-  return cut == std::string::npos ? "" : path.substr(0, cut + 1);
+  const size_t cut = path.find_last_of(L"\\/");
+  return cut == std::wstring::npos ? L"" : path.substr(0, cut + 1);
 }
 
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  const std::string dir = program_directory();
-  std::freopen((dir + "stdout.txt").c_str(), "w", stdout);
-  std::freopen((dir + "stderr.txt").c_str(), "w", stderr);
+  const std::wstring dir = program_directory();
+  _wfreopen((dir + L"stdout.txt").c_str(), L"w", stdout);
+  _wfreopen((dir + L"stderr.txt").c_str(), L"w", stderr);
   // Unbuffered (the C runtime has no real line buffering): the few lines are
   // in the files at once, also when the show is killed.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
