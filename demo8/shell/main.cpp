@@ -11,6 +11,7 @@
 
 #include "demo8/sdl/audio_device.h"
 #include "demo8/shell/console_main.h"
+#include "demo8/shell/latin1_console.h"
 #include "demo8/show/palette.h"
 #include "demo8/show/show.h"
 #include "desktop/display.h"
@@ -87,6 +88,7 @@ void clear_screen() {
 
 int main(int argc, char **argv) {
   desktop::line_buffered_console();
+  d8::latin1_console();
   desktop::catch_stop_signals();
   // Only the first character counts, so "window" works as well as "w".
   const bool fullscreen = !(argc > 1 && argv[1][0] == 'w');
