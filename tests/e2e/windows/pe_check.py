@@ -1,25 +1,30 @@
 #!/usr/bin/env python3
-"""Checks the Windows programs and the release zip.
+"""Checks the Windows programs and the release zips.
 
-usage: pe_check.py SDL_DEF BUILD_DIR
-       pe_check.py SDL_DEF ZIP
+usage: pe_check.py win32|win64 SDL_DEF BUILD_DIR|ZIP [CAPTURE_VERSION]
 
 With a build directory: demo32.exe, demo8.exe and demo-capture.exe there.
-With the zip: it must hold one folder with exactly the programs, SDL.dll,
+With a zip: it must hold one folder with exactly the programs, SDL.dll,
 SDL2.dll, README.txt and the two licence texts, the texts with Windows line
 ends; and every import of every program and DLL in it must be met by a DLL in
 the zip (function by function, from its export table) or by a DLL that comes
 with Windows. In both cases:
 
-- every program and DLL is a 32-bit (PE32, i386) image with a valid checksum
-  or none; demo32 is a GUI program, demo8 and demo-capture console programs;
+- every program and DLL is an image for the target (win32: PE32, i386;
+  win64: PE32+, x86-64) with a valid checksum or none; demo32 is a GUI
+  program, demo8 and demo-capture console programs;
 - demo8's DOS stub carries its own text, the others the linker's usual one;
 - the two shows import from SDL.dll, between them, exactly the functions that
-  SDL_DEF lists (the import library is made from it); demo-capture no SDL.
+  SDL_DEF lists (the import library is made from it); demo-capture no SDL;
+- every program carries a manifest that declares it DPI aware per monitor and
+  asks for no elevation, an icon with 16 to 256 pixel images, and a version
+  resource naming the program, the product and (demo-capture) the version
+  that CAPTURE_VERSION gives, when given.
 """
 import os
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 import zipfile
 
 STUB_TEXT_OFFSET = 0x4E
@@ -27,6 +32,11 @@ USUAL_STUB = b"This program cannot be run in DOS mode.\r\r\n$"
 OUR_STUB = b"Kokeiles nyt ihan kiltisti Windowsilla.\r\r\n$"
 GUI, CONSOLE = 2, 3
 IMAGE_FILE_DLL = 0x2000
+# Per target: machine and optional header magic.
+TARGETS = {"win32": (0x14C, 0x10B), "win64": (0x8664, 0x20B)}
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
+ICON_SIZES = {16, 32, 48, 256}
+PRODUCT = "zyrkon malvestra 2"
 # (subsystem, DOS stub text) of each program.
 PROGRAMS = {"demo32.exe": (GUI, USUAL_STUB), "demo8.exe": (CONSOLE, OUR_STUB),
             "demo-capture.exe": (CONSOLE, USUAL_STUB)}
@@ -60,6 +70,11 @@ class Pe:
         self.checksum_at = self.optional + 64
         self.checksum = struct.unpack_from("<I", d, self.checksum_at)[0]
         self.subsystem = struct.unpack_from("<H", d, self.optional + 68)[0]
+        # PE32+ has 64-bit fields: the data directories come later and an
+        # import thunk is 8 bytes.
+        wide = self.magic == 0x20B
+        self.thunk_size = 8 if wide else 4
+        self.directories = self.optional + (112 if wide else 96)
         self.sections = []
         table = self.optional + optional_size
         for i in range(self.section_count):
@@ -77,8 +92,8 @@ class Pe:
         return self.data[at:self.data.index(b"\0", at)].decode("ascii")
 
     def directory(self, index):
-        """(RVA, size) of a data directory (0 exports, 1 imports)."""
-        return struct.unpack_from("<II", self.data, self.optional + 96 + 8 * index)
+        """(RVA, size) of a data directory (0 exports, 1 imports, 2 resources)."""
+        return struct.unpack_from("<II", self.data, self.directories + 8 * index)
 
     def imports(self):
         """{dll name: [function names]} from the import directory."""
@@ -93,13 +108,15 @@ class Pe:
                 return result
             functions = []
             thunk = self.offset(lookup or first)
+            by_ordinal = 1 << (8 * self.thunk_size - 1)
             while True:
-                entry = struct.unpack_from("<I", self.data, thunk)[0]
+                entry = int.from_bytes(self.data[thunk:thunk + self.thunk_size], "little")
                 if entry == 0:
                     break
-                functions.append(f"#{entry & 0xFFFF}" if entry & 0x80000000
-                                 else self.c_string(entry + 2))
-                thunk += 4
+                # A name's RVA points at its 2-byte hint, then the name.
+                functions.append(f"#{entry & 0xFFFF}" if entry & by_ordinal
+                                 else self.c_string((entry & 0x7FFFFFFF) + 2))
+                thunk += self.thunk_size
             result[self.c_string(name)] = functions
             at += 20
 
@@ -113,6 +130,30 @@ class Pe:
         return {self.c_string(struct.unpack_from("<I", self.data, self.offset(names) + 4 * i)[0])
                 for i in range(count)}
 
+    def resources(self):
+        """{(type, id): bytes} of the resources with numeric ids, first language."""
+        rva, _ = self.directory(2)
+        if rva == 0:
+            return {}
+        base = self.offset(rva)
+
+        def entries(at):
+            named, numbered = struct.unpack_from("<HH", self.data, base + at + 12)
+            for i in range(named + numbered):
+                name, target = struct.unpack_from("<II", self.data, base + at + 16 + 8 * i)
+                yield name, target
+
+        found = {}
+        for kind, kinds in entries(0):
+            for name, names in entries(kinds & 0x7FFFFFFF):
+                if kind & 0x80000000 or name & 0x80000000 or not names & 0x80000000:
+                    continue  # named, or not a directory: not made by our .rc files
+                _, leaf = next(entries(names & 0x7FFFFFFF))
+                data_rva, size = struct.unpack_from("<II", self.data, base + leaf)
+                at = self.offset(data_rva)
+                found[(kind, name)] = self.data[at:at + size]
+        return found
+
     def computed_checksum(self):
         """The image checksum as Windows computes it (checksum field as 0)."""
         d = bytearray(self.data)
@@ -125,10 +166,11 @@ class Pe:
         return total + len(self.data)
 
 
-def check_image(pe):
+def check_image(pe, target):
     n = pe.name
-    check(pe.machine == 0x14C, f"{n}: machine {pe.machine:#x}, not i386")
-    check(pe.magic == 0x10B, f"{n}: optional header magic {pe.magic:#x}, not PE32")
+    machine, magic = TARGETS[target]
+    check(pe.machine == machine, f"{n}: machine {pe.machine:#x}, not {machine:#x} ({target})")
+    check(pe.magic == magic, f"{n}: optional header magic {pe.magic:#x}, not {magic:#x} ({target})")
     check(pe.checksum in (0, pe.computed_checksum()),
           f"{n}: checksum {pe.checksum:#x}, the file sums to {pe.computed_checksum():#x}")
     is_dll = bool(pe.characteristics & IMAGE_FILE_DLL)
@@ -138,6 +180,80 @@ def check_image(pe):
         check(pe.subsystem == subsystem, f"{n}: subsystem {pe.subsystem}, expected {subsystem}")
         found = pe.data[STUB_TEXT_OFFSET:STUB_TEXT_OFFSET + len(stub)]
         check(found == stub, f"{n}: DOS stub text is {found!r}")
+
+
+def version_strings(block):
+    """The strings of a VS_VERSIONINFO resource, and its fixed file version.
+
+    Every node is: length, value length, type (1: text), a UTF-16 key, then
+    the value and the child nodes, each aligned to four bytes."""
+    strings = {}
+
+    def node(at):
+        length, value_length, kind = struct.unpack_from("<HHH", block, at)
+        key_end = at + 6
+        while block[key_end:key_end + 2] != b"\0\0":
+            key_end += 2
+        key = block[at + 6:key_end].decode("utf-16-le")
+        value_at = (key_end + 2 + 3) & ~3
+        value_size = value_length * 2 if kind == 1 else value_length
+        value = block[value_at:value_at + value_size]
+        child = (value_at + value_size + 3) & ~3
+        while child < at + length:
+            child_length = node(child)
+            child = (child + child_length + 3) & ~3
+        if kind == 1 and value_length:
+            strings[key] = value.decode("utf-16-le").rstrip("\0")
+        return length
+
+    node(0)
+    signature, _, ms, ls = struct.unpack_from("<IIII", block, 40)
+    fixed = (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF) if signature == 0xFEEF04BD else None
+    return strings, fixed
+
+
+def check_resources(pe, capture_version):
+    n = pe.name
+    found = pe.resources()
+    manifest = found.get((RT_MANIFEST, 1))
+    check(manifest is not None, f"{n}: no manifest")
+    if manifest is not None:
+        root = ElementTree.fromstring(manifest)
+        texts = {element.tag.split("}")[-1]: (element.text or "").strip()
+                 for element in root.iter()}
+        levels = [element.get("level") for element in root.iter()
+                  if element.tag.endswith("requestedExecutionLevel")]
+        check(texts.get("dpiAware", "").lower() == "true/pm",
+              f"{n}: manifest dpiAware is {texts.get('dpiAware')!r}")
+        check(texts.get("dpiAwareness", "").startswith("PerMonitorV2"),
+              f"{n}: manifest dpiAwareness is {texts.get('dpiAwareness')!r}")
+        check(levels == ["asInvoker"], f"{n}: manifest execution levels {levels}")
+
+    groups = [data for (kind, _), data in found.items() if kind == RT_GROUP_ICON]
+    check(len(groups) == 1, f"{n}: {len(groups)} icons")
+    for group in groups:
+        count = struct.unpack_from("<H", group, 4)[0]
+        sizes = set()
+        for i in range(count):
+            width, _, _, _, _, bits, size, icon_id = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+            image = found.get((RT_ICON, icon_id))
+            check(image is not None and len(image) == size, f"{n}: icon image {icon_id} missing")
+            sizes.add(width or 256)
+        check(ICON_SIZES <= sizes, f"{n}: icon sizes {sorted(sizes)}, not all of {sorted(ICON_SIZES)}")
+
+    version = found.get((RT_VERSION, 1))
+    check(version is not None, f"{n}: no version resource")
+    if version is not None:
+        strings, fixed = version_strings(version)
+        check(strings.get("OriginalFilename") == n, f"{n}: OriginalFilename {strings.get('OriginalFilename')!r}")
+        check(strings.get("ProductName") == PRODUCT, f"{n}: ProductName {strings.get('ProductName')!r}")
+        file_version = strings.get("FileVersion", "")
+        numbers = tuple(int(x) for x in file_version.split(".")) if file_version else ()
+        check(fixed is not None and numbers and fixed[:len(numbers)] == numbers,
+              f"{n}: FileVersion {file_version!r} against the fixed version {fixed}")
+        if n == "demo-capture.exe" and capture_version:
+            check(file_version == capture_version,
+                  f"{n}: FileVersion {file_version!r}, --version says {capture_version!r}")
 
 
 def check_imports(pe, shipped):
@@ -175,7 +291,10 @@ def read_zip(path):
 
 
 def main():
-    def_path, target = sys.argv[1:3]
+    arch, def_path, target = sys.argv[1:4]
+    capture_version = sys.argv[4] if len(sys.argv) > 4 else None
+    if arch not in TARGETS:
+        sys.exit(f"FAIL: unknown target {arch}")
     listed = def_exports(def_path)
     if os.path.isdir(target):
         files = {n: open(os.path.join(target, n), "rb").read() for n in PROGRAMS}
@@ -190,7 +309,9 @@ def main():
 
     images = {n: Pe(n, d) for n, d in files.items() if n.endswith((".exe", ".dll"))}
     for pe in images.values():
-        check_image(pe)
+        check_image(pe, arch)
+        if pe.name in PROGRAMS:
+            check_resources(pe, capture_version)
     used = set()
     for name in ("demo32.exe", "demo8.exe"):
         sdl = images[name].imports().get("SDL.dll")

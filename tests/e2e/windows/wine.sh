@@ -1,5 +1,13 @@
-# Shared by the Windows tests: the Windows build directory and a private Wine
-# prefix inside it. Sourced after lib.sh.
+# Shared by the Windows tests: the Windows build directory, the Wine that runs
+# a target's programs and a private Wine prefix per target. Sourced after
+# lib.sh.
+#
+# Which Wine runs a target is found out by starting it, not by asking the
+# kernel: 64-bit Windows programs run under Debian's 64-bit Wine loader,
+# 32-bit ones under its 32-bit loader, which needs a kernel that runs 32-bit
+# x86 programs. DEMO_WINE32 and DEMO_WINE64 name the loader to try instead
+# (for example one that cannot start, to see the tests skip as they would on
+# a machine without 32-bit support).
 
 # The Windows build directory: inside the ctest build, or build-windows.
 windows_build_dir() {
@@ -10,13 +18,45 @@ windows_build_dir() {
   fi
 }
 
-# Uses the 32-bit Wine prefix $1 (made on first use, which takes a while);
-# its wine server is stopped when the script ends.
+# The target a test script was started for (its first argument).
+windows_arch() {
+  case ${1:-} in
+  win32 | win64) echo "$1" ;;
+  *) echo "FAIL: give the target, win32 or win64" >&2; exit 2 ;;
+  esac
+}
+
+# Sets WINE to the loader of target $1 and skips the test when it cannot
+# start here, saying why.
+need_wine() {
+  local bits output
+  case $1 in
+  win32) WINE=${DEMO_WINE32:-/usr/lib/wine/wine} bits=32 ;;
+  win64) WINE=${DEMO_WINE64:-/usr/lib/wine/wine64} bits=64 ;;
+  esac
+  if ! output=$(timeout 120 "$WINE" --version 2>&1 </dev/null); then
+    echo "SKIP: $bits-bit Wine cannot start on this machine ($WINE --version: $(echo "$output" | tail -n 1))"
+    exit 77
+  fi
+}
+
+# Runs a Windows program, or one of Wine's own (cmd, reg, taskkill), under
+# the loader that need_wine chose.
+wine() { "$WINE" "$@"; }
+
+# Uses the Wine prefix $1 for target $2, made on first use (which takes a
+# while). One test at a time uses a prefix: the others wait here. Its wine
+# server is stopped when the script ends.
 use_wine_prefix() {
-  command -v wine >/dev/null 2>&1 || fail "Wine is not installed (tools/setup.sh --windows)"
-  export WINEARCH=win32 WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  local arch=$2
+  WINEARCH=$arch
+  export WINEARCH WINEPREFIX=$1 WINELOADER=$WINE WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  exec 8>"$WINEPREFIX.lock"
+  flock 8
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    timeout 600 wineboot --init >"$WINEPREFIX.log" 2>&1 && timeout 600 wineserver --wait ||
+    rm -rf "$WINEPREFIX"
+    timeout 600 "$WINE" wineboot --init >"$WINEPREFIX.log" 2>&1 && timeout 600 wineserver --wait ||
       fail "could not make the Wine prefix $WINEPREFIX: $(tail -n 5 "$WINEPREFIX.log")"
   fi
   trap 'wineserver -k 2>/dev/null; stop_xvfb' EXIT
