@@ -14,7 +14,18 @@
 # DEMO_BUILD_DIR, DEMO_ASAN_DIR, DEMO_TSAN_DIR). DEMO_STAGES=main limits the
 # run to the build and the tests under load. DEMO_HOGS sets the number of CPU
 # hogs (default 2, one per core; 0 runs the tests on an idle machine).
+# DEMO_SDL_SOURCES names the folder of the SDL source archives that the
+# Windows packages are built from (README.md, Windows build); without it the
+# package tests are skipped. The Windows programs run under Wine where it
+# starts: DEMO_WINE32 and DEMO_WINE64 name the loaders to try (see
+# tests/e2e/windows/wine.sh). Skipped tests are listed, with the reason, at
+# the end.
 set -uo pipefail
+# The archives' folder as the caller named it, before the change of folder.
+if [ -n "${DEMO_SDL_SOURCES:-}" ]; then
+  DEMO_SDL_SOURCES=$(cd "$DEMO_SDL_SOURCES" && pwd) || exit 1
+  export DEMO_SDL_SOURCES
+fi
 cd "$(dirname "$0")/.." || exit 1
 BUILD=${DEMO_BUILD_DIR:-build}
 ASAN=${DEMO_ASAN_DIR:-build-asan}
@@ -25,19 +36,48 @@ HOGS=${DEMO_HOGS:-2}
 # --windows: the MinGW cross compiler and Wine, for the Windows build's tests;
 # --web: emscripten and Chromium, for the web pages and their tests.
 tools/setup.sh --windows --web || exit 1
-# The SDL source archives of the Windows package (README.md, Windows build):
-# DEMO_SDL_SOURCES, else the shared folder beside the repository. Without them
-# the package test fails; DEMO_SDL_SOURCES=none skips it.
-if [ -z "${DEMO_SDL_SOURCES:-}" ] && [ -d ../shared/third_party ]; then
-  DEMO_SDL_SOURCES=$(cd ../shared/third_party && pwd)
-  export DEMO_SDL_SOURCES
-fi
+[ -n "${DEMO_SDL_SOURCES:-}" ] ||
+  echo "DEMO_SDL_SOURCES is not set: the Windows packages are neither built nor tested (README.md, Windows build)"
 
-# Every ctest summary is collected so the last line can total them.
-ctest_log=$(mktemp)
+# Every ctest run leaves a JUnit report, from which the end of the run lists
+# the skipped tests with their reasons and totals them all.
+reports=$(mktemp -d)
+runs=0
 hog_pids=()
-trap 'rm -f "$ctest_log"; [ ${#hog_pids[@]} -eq 0 ] || kill "${hog_pids[@]}" 2>/dev/null' EXIT
-run_ctest() { ctest "$@" | tee -a "$ctest_log"; }
+trap 'rm -rf "$reports"; [ ${#hog_pids[@]} -eq 0 ] || kill "${hog_pids[@]}" 2>/dev/null' EXIT
+run_ctest() {
+  runs=$((runs + 1))
+  ctest "$@" --output-junit "$reports/$runs.xml"
+}
+
+# Prints each skipped test with the reason its script gave ("SKIP: ...", or
+# ctest's own), then the totals.
+report_tests() {
+  python3 - "$reports" <<'PY'
+import glob, os, sys
+import xml.etree.ElementTree as ElementTree
+
+passed = failed = 0
+skipped = []
+for path in sorted(glob.glob(os.path.join(sys.argv[1], "*.xml"))):
+    for case in ElementTree.parse(path).getroot().iter("testcase"):
+        status = case.get("status")
+        if status == "notrun":
+            lines = (case.findtext("system-out") or "").splitlines()
+            reasons = [line[5:].strip() for line in lines if line.startswith("SKIP:")]
+            marker = case.find("skipped")
+            reason = reasons[-1] if reasons else marker.get("message") if marker is not None else "not run"
+            skipped.append(f"  {case.get('name')}: {reason}")
+        elif status == "fail":
+            failed += 1
+        else:
+            passed += 1
+if skipped:
+    print("skipped:")
+    print("\n".join(skipped))
+print(f"tests: {passed} passed, {len(skipped)} skipped, {failed} failed")
+PY
+}
 
 # Runs the command with HOGS busy loops beside it, one per core by default,
 # so that the suite's verdict cannot lean on an idle machine. Fails if a hog
@@ -83,16 +123,17 @@ stage() {  # name command...
   fi
 }
 
-# The Windows build (the programs, then SDL for the package, which takes
-# minutes) starts beside the Linux build: building is done with the cores to
+# The Windows build (the programs for both targets, then SDL for both
+# packages, which takes minutes) starts beside the Linux build: building is done with the cores to
 # itself, not in the loaded stage. The Windows tests wait for it (the build
 # scripts' locks) and find it done. The script waits for it before it ends.
 windows_prebuild() {
-  command -v i686-w64-mingw32-g++-win32 >/dev/null 2>&1 || return 0
+  command -v i686-w64-mingw32-g++-win32 >/dev/null 2>&1 &&
+    command -v x86_64-w64-mingw32-g++-win32 >/dev/null 2>&1 || return 0
   mkdir -p "$BUILD/windows" || return 0
   {
     tools/build-windows.sh "$BUILD/windows" >"$BUILD/windows/prebuild.log" 2>&1
-    if [ -n "${DEMO_SDL_SOURCES:-}" ] && [ "$DEMO_SDL_SOURCES" != none ]; then
+    if [ -n "${DEMO_SDL_SOURCES:-}" ]; then
       tools/build-windows-sdl.sh "$BUILD/windows" >/dev/null 2>"$BUILD/windows/sdl-prebuild.log"
     fi
   } &
@@ -146,7 +187,5 @@ wait # the Windows SDL build, if the tests did not need it
 echo
 echo "=== summary ($((SECONDS - started)) s)"
 printf '%s\n' "${results[@]}"
-# ctest prints "N% tests passed, F tests failed out of T" once per run.
-read -r total bad < <(awk '/tests failed out of/ { t += $NF; f += $(NF-5) } END { print t+0, f+0 }' "$ctest_log")
-echo "tests: $((total - bad)) passed, $bad failed"
+report_tests
 [ "$failed" -eq 0 ] || exit 1
