@@ -34,7 +34,9 @@ need_wine() {
   win32) WINE=${DEMO_WINE32:-/usr/lib/wine/wine} bits=32 ;;
   win64) WINE=${DEMO_WINE64:-/usr/lib/wine/wine64} bits=64 ;;
   esac
-  if ! output=$(timeout 120 "$WINE" --version 2>&1 </dev/null); then
+  # Started by bash, which reports a program the kernel cannot run as such
+  # (timeout alone would hand it to the shell as a script).
+  if ! output=$(timeout 120 bash -c '"$0" --version' "$WINE" 2>&1 </dev/null); then
     echo "SKIP: $bits-bit Wine cannot start on this machine ($WINE --version: $(echo "$output" | tail -n 1))"
     exit 77
   fi
