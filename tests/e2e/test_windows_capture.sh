@@ -27,13 +27,13 @@ trap stop_xvfb EXIT # removes the work directory
 capture=$win/$arch/demo-capture.exe
 use_wine_prefix "$win/$arch/wine-prefix" "$arch"
 
-wine "$capture" --help >help.txt 2>&1 || fail "demo-capture.exe --help failed: $(cat help.txt)"
+"$WINE" "$capture" --help >help.txt 2>&1 || fail "demo-capture.exe --help failed: $(cat help.txt)"
 grep -q -- '--png DIR' help.txt || fail "demo-capture.exe --help lists no options: $(cat help.txt)"
 
 # Each capture writes into folders of its own that are new and empty.
 mkdir lin8 win8 lin32 win32
 "$DEMO_CAPTURE" demo8 --raw lin8 --wav lin8.wav --quiet || fail "Linux capture of demo8"
-wine "$capture" demo8 --raw win8 --wav win8.wav --quiet || fail "Windows capture of demo8"
+"$WINE" "$capture" demo8 --raw win8 --wav win8.wav --quiet || fail "Windows capture of demo8"
 cmp -s lin8.wav win8.wav || fail "demo8 sound differs between the Linux and the Windows build"
 diff -rq lin8 win8 >/dev/null || fail "demo8 frames differ: $(diff -rq lin8 win8 | head -n 3)"
 [ "$(ls win8 | wc -l)" -eq 1568 ] || fail "demo8 capture has $(ls win8 | wc -l) frames"
@@ -43,7 +43,7 @@ rm -rf lin8 win8
 # rand: a seed above 2^31 and the polygon's positions included.
 "$DEMO_CAPTURE" demo32 --seed 3000000001 --every 30 --raw lin32 --wav lin32.wav --quiet ||
   fail "Linux capture of demo32"
-wine "$capture" demo32 --seed 3000000001 --every 30 --raw win32 --wav win32.wav --quiet ||
+"$WINE" "$capture" demo32 --seed 3000000001 --every 30 --raw win32 --wav win32.wav --quiet ||
   fail "Windows capture of demo32"
 cmp -s lin32.wav win32.wav || fail "demo32 sound differs between the Linux and the Windows build"
 diff -rq lin32 win32 >/dev/null || fail "demo32 frames differ: $(diff -rq lin32 win32 | head -n 3)"

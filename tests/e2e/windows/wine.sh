@@ -27,7 +27,9 @@ windows_arch() {
 }
 
 # Sets WINE to the loader of target $1 and skips the test when it cannot
-# start here, saying why.
+# start here, saying why. Every Windows program, and Wine's own (cmd, reg,
+# taskkill), runs as "$WINE" PROGRAM: the wine on the PATH may start the
+# other target's loader.
 need_wine() {
   local bits output
   case $1 in
@@ -41,10 +43,6 @@ need_wine() {
     exit 77
   fi
 }
-
-# Runs a Windows program, or one of Wine's own (cmd, reg, taskkill), under
-# the loader that need_wine chose.
-wine() { "$WINE" "$@"; }
 
 # Uses the Wine prefix $1 for target $2, made on first use (which takes a
 # while). One test at a time uses a prefix: the others wait here. Its wine
