@@ -73,32 +73,38 @@ wait_for_music() {
     fail "the program ended while recording $1"
 }
 
-# Waits for the program's visible window (xdotool search options after a name
-# for its screenshot), gives it the keyboard and waits until it shows a
-# picture of the size WINDOW_EXPECTED (default 960x720, the 3x window); sets
-# WINDOW_ID.
+# True once a visible window that the xdotool search options find holds a
+# picture of at least 16 colours, grabbed into window.png; sets WINDOW_ID and
+# WINDOW_SIZE. The windows are looked up anew each time: they come and go
+# while a program starts (SDL may replace its first one), and a search that
+# meets one going away fails.
+picture_shown() {
+  local w size colours
+  for w in $(xdotool search --onlyvisible "$@" 2>/dev/null); do
+    # import waits for ever on a window that closes during the grab.
+    timeout 30 import -window "$w" window.png 2>/dev/null &&
+      read -r size colours < <(identify -format '%wx%h %k\n' window.png 2>/dev/null) &&
+      [ "${colours:-0}" -ge 16 ] || continue
+    WINDOW_ID=$w WINDOW_SIZE=$size
+    return 0
+  done
+  return 1
+}
+
+# Waits for the program's window (xdotool search options after a name for its
+# screenshot) to show a picture of the size WINDOW_EXPECTED (default 960x720,
+# the 3x window) and gives it the keyboard.
 wait_for_window() {
   local shot=$1
   shift
-  WINDOW_ID=$(timeout "$HANG_GUARD" xdotool search --sync --onlyvisible "$@" 2>/dev/null | head -n 1)
-  [ -n "$WINDOW_ID" ] || fail "no window ($*)"
-  xdotool windowfocus --sync "$WINDOW_ID" 2>/dev/null
-  WAIT_STEP=0.3 wait_until "a picture in window $*" window_shows_picture ||
-    fail "the program ended before its window $* showed a picture"
+  WAIT_STEP=0.3 wait_until "a picture in a window ($*)" picture_shown "$@" ||
+    fail "the program ended before a window ($*) showed a picture"
   [ "$WINDOW_SIZE" = "${WINDOW_EXPECTED:-960x720}" ] ||
     fail "window $*: $WINDOW_SIZE, not ${WINDOW_EXPECTED:-960x720}"
+  xdotool windowfocus --sync "$WINDOW_ID" 2>/dev/null
   if [ -n "${DEMO_WINDOWS_SHOTS:-}" ]; then
     mkdir -p "$DEMO_WINDOWS_SHOTS" && cp window.png "$DEMO_WINDOWS_SHOTS/$arch-$shot.png"
   fi
-}
-
-# True once the window holds a picture of at least 16 colours; sets WINDOW_SIZE.
-window_shows_picture() {
-  local colours
-  # import waits for ever on a window that closes during the grab.
-  timeout 30 import -window "$WINDOW_ID" window.png 2>/dev/null &&
-    read -r WINDOW_SIZE colours < <(identify -format '%wx%h %k\n' window.png 2>/dev/null) &&
-    [ "${colours:-0}" -ge 16 ]
 }
 
 # ---- demo8 ------------------------------------------------------------------
@@ -216,13 +222,6 @@ sed -n 's/.*Call [A-Za-z0-9]*\.SetConsoleOutputCP(0*\([0-9a-f]*\)).*/\1/p' relay
   "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shows /f >/dev/null ||
   fail "cannot set up the Wine desktop"
 
-# True once the desktop holds a picture of at least 16 colours.
-desktop_shows_picture() {
-  local colours
-  timeout 30 import -window "$DESKTOP_ID" desktop.png 2>/dev/null &&
-    colours=$(identify -format '%k' desktop.png 2>/dev/null) && [ "${colours:-0}" -ge 16 ]
-}
-
 # The grab in desktop.png, checked; true when every show pixel is a whole
 # square in the middle.
 whole_pixels() {
@@ -235,19 +234,16 @@ full_screen() {  # name program xdotool-search-options...
   shift 2
   rm -f vintage.bmp
   wine_app "${windows_env[@]}" SDL_DISKAUDIOFILE="$WORK/$name.raw" "$WINE" "$pkg/$program"
-  DESKTOP_ID=$(timeout "$HANG_GUARD" xdotool search --sync --onlyvisible --name 'shows - Wine desktop' | head -n 1)
-  [ -n "$DESKTOP_ID" ] || fail "$program: no Wine desktop"
-  WINDOW_ID=$(timeout "$HANG_GUARD" xdotool search --sync --onlyvisible "$@" | head -n 1)
-  [ -n "$WINDOW_ID" ] || fail "$program: no window"
-  WAIT_STEP=0.3 wait_until "a picture on the desktop" desktop_shows_picture ||
+  WAIT_STEP=0.3 wait_until "a picture full screen" picture_shown "$@" ||
     fail "$program ended before it showed a picture full screen"
-  [ "$(identify -format '%wx%h' desktop.png)" = 1920x1080 ] || fail "the Wine desktop is not 1920x1080"
+  [ "$WINDOW_SIZE" = 1920x1080 ] || fail "$program: a $WINDOW_SIZE window, not the whole 1920x1080 desktop"
+  mv window.png desktop.png
   # A grab can fall between two parts of one frame's update, so up to five are
   # taken; a picture that is not made of whole pixels fails every one.
   for grab in 1 2 3 4 5; do
     whole_pixels && break
     [ "$grab" -lt 5 ] || fail "$program full screen: not whole pixels in the middle"
-    timeout 30 import -window "$DESKTOP_ID" desktop.png 2>/dev/null
+    timeout 30 import -window "$WINDOW_ID" desktop.png 2>/dev/null
   done
   [ -n "${DEMO_WINDOWS_SHOTS:-}" ] && cp desktop.png "$DEMO_WINDOWS_SHOTS/$arch-$name.png"
   xdotool windowfocus --sync "$WINDOW_ID" 2>/dev/null
