@@ -181,9 +181,18 @@ with open(f"{work}/bench.json") as f:
 
 UNIT_US = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}
 median_us = {}
+# One repetition (PERF_REPS=1) gives no aggregates: its single run is the median.
+runs_us = {}
 for b in report["benchmarks"]:
-    if b.get("aggregate_name") == "median" and not b.get("error_occurred"):
-        median_us[b["run_name"]] = b["cpu_time"] * UNIT_US[b["time_unit"]]
+    if b.get("error_occurred"):
+        continue
+    us = b["cpu_time"] * UNIT_US[b["time_unit"]]
+    if b.get("aggregate_name") == "median":
+        median_us[b["run_name"]] = us
+    elif b.get("run_type") == "iteration":
+        runs_us.setdefault(b["run_name"], []).append(us)
+for name, values in runs_us.items():
+    median_us.setdefault(name, statistics.median(values))
 
 base = median_us.get("baseline/memcpy_frame")
 if not base:
