@@ -10,7 +10,7 @@
 # (the SDL project's release source archives), are taken from DIR, or from
 # $DEMO_SDL_SOURCES when --sdl-sources is not given, and must match the
 # SHA-256 sums pinned in tools/windows-common.sh. The build directory defaults
-# to build-windows; without --arch both targets are built, one after the
+# to build/windows; without --arch both targets are built, one after the
 # other.
 #
 # The DLLs and the licence texts of target ARCH land in BUILD/ARCH/sdl-KEY,
@@ -47,7 +47,7 @@ die() {
 }
 
 sources=${DEMO_SDL_SOURCES:+$(from_caller "$DEMO_SDL_SOURCES")}
-build=build-windows
+build=build/windows
 arches=("${WINDOWS_ARCHES[@]}")
 while [ $# -gt 0 ]; do
   case $1 in

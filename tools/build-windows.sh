@@ -4,14 +4,14 @@
 # DIR/win32 and 64-bit ones into DIR/win64. The two shows need SDL.dll
 # (SDL 1.2) beside them: tools/package-windows.sh builds it and makes the zips
 # that run as they are. demo-capture.exe needs no SDL.
-# Usage: tools/build-windows.sh [--arch win32|win64] [DIR, default build-windows]
+# Usage: tools/build-windows.sh [--arch win32|win64] [DIR, default build/windows]
 # Without --arch both are built.
 set -euo pipefail
 CALLER_DIR=$PWD
 cd "$(dirname "$0")/.."
 . tools/windows-common.sh
 
-build=build-windows
+build=build/windows
 arches=("${WINDOWS_ARCHES[@]}")
 while [ $# -gt 0 ]; do
   case $1 in

@@ -7,7 +7,7 @@
 #
 # Usage: tools/package-windows.sh [--sdl-sources DIR] [--build DIR] [--dist DIR] [--arch win32|win64]
 #   --sdl-sources DIR  the SDL source archives (default: $DEMO_SDL_SOURCES)
-#   --build DIR        build directory (default build-windows; SDL is cached there)
+#   --build DIR        build directory (default build/windows, where the suite builds too; SDL is cached there)
 #   --dist DIR         where the zips go (default dist): DIR/zyrkon-malvestra-2-win32.zip
 #                      and DIR/zyrkon-malvestra-2-win64.zip
 #   --arch ARCH        only that zip
@@ -24,7 +24,7 @@ die() {
 
 sdl_args=()
 [ -z "${DEMO_SDL_SOURCES:-}" ] || sdl_args=(--sdl-sources "$(from_caller "$DEMO_SDL_SOURCES")")
-build=build-windows
+build=build/windows
 dist=dist
 arches=("${WINDOWS_ARCHES[@]}")
 while [ $# -gt 0 ]; do

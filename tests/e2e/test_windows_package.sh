@@ -27,8 +27,22 @@ win=$(windows_build_dir)
 enter_workdir
 trap stop_xvfb EXIT # removes the work directory
 
-"$source_dir/tools/package-windows.sh" --build "$win" --dist dist >package.log 2>&1 ||
-  { tail -n 30 package.log; fail "tools/package-windows.sh failed"; }
+# The README's command, run as written from the top of the repository with
+# DIR the archives' folder, where its default build folder is the suite's
+# (SDL already built there); otherwise the script with the suite's folder.
+LINE="tools/setup.sh --windows && tools/package-windows.sh --sdl-sources DIR"
+grep -qxF -- "$LINE" "$source_dir/README.md" || fail "README.md no longer shows '$LINE': change it here"
+if [ "$win" -ef "$source_dir/build/windows" ]; then
+  echo "README: $LINE"
+  rm -f "$source_dir"/dist/zyrkon-malvestra-2-win{32,64}.zip
+  (cd "$source_dir" && eval "${LINE%DIR}\"\$DEMO_SDL_SOURCES\"") >package.log 2>&1 ||
+    { tail -n 30 package.log; fail "the README's '$LINE' failed"; }
+  mkdir dist
+  cp "$source_dir"/dist/zyrkon-malvestra-2-win{32,64}.zip dist/ || fail "the README's command made no zips"
+else
+  "$source_dir/tools/package-windows.sh" --build "$win" --dist dist >package.log 2>&1 ||
+    { tail -n 30 package.log; fail "tools/package-windows.sh failed"; }
+fi
 grep -h -E 'built in|KiB' package.log
 version=$("$DEMO_CAPTURE" --version | sed -n 's/^demo-capture //p')
 for arch in "${WINDOWS_ARCHES[@]}"; do

@@ -9,12 +9,12 @@
 # (for example one that cannot start, to see the tests skip as they would on
 # a machine without 32-bit support).
 
-# The Windows build directory: inside the ctest build, or build-windows.
+# The Windows build directory: inside the ctest build, or build/windows.
 windows_build_dir() {
   if [ -n "${BUILD_DIR:-}" ]; then
     echo "$BUILD_DIR/windows"
   else
-    echo "${SOURCE_DIR:?}/build-windows"
+    echo "${SOURCE_DIR:?}/build/windows"
   fi
 }
 
