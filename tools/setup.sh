@@ -7,10 +7,11 @@
 set -euo pipefail
 
 # openbox: a window manager for the full-screen and window-size tests, which
-# need a desktop's work area and its full-screen requests handled.
+# need a desktop's work area and its full-screen requests handled. libdeflate
+# compresses demo-capture's PNG files; the tests decode them with zlib.
 packages=(cmake g++ make pkg-config libsdl1.2-compat-dev libgtest-dev libbenchmark-dev
-          xvfb xauth xdotool openbox x11-utils ffmpeg valgrind x11-apps imagemagick sox
-          python3 time clang-format)
+          libdeflate-dev zlib1g-dev xvfb xauth xdotool openbox x11-utils ffmpeg valgrind
+          x11-apps imagemagick sox python3 time clang-format)
 windows=0
 if [ "${DEMO_WINDOWS:-0}" = 1 ]; then windows=1; fi
 web=0

@@ -34,6 +34,7 @@ TEST(Options, Defaults) {
   EXPECT_EQ(o.scale, 4);
   EXPECT_EQ(o.crf, 16);
   EXPECT_EQ(o.preset, "veryfast");
+  EXPECT_EQ(o.png_level, 3);
   EXPECT_FALSE(o.overwrite);
   EXPECT_EQ(o.every, 1);
   EXPECT_EQ(o.jobs, 0); // one per core
@@ -48,13 +49,13 @@ TEST(Options, Defaults) {
 
 TEST(Options, EverythingGiven) {
   Options o;
-  ASSERT_EQ(
-      parse({"--frames",  "10-20",        "demo32",     "--raw",      "r",       "--png=p", "--wav",
-             "a.wav",     "--stems",      "s",          "--video",    "v.MOV",   "--fps",   "50",
-             "--scale=2", "--seed",       "4294967295", "--no-smear", "--quiet", "-y",      "--crf",
-             "0",         "--preset=slow"},
-            o),
-      "");
+  ASSERT_EQ(parse({"--frames", "10-20",      "demo32",        "--raw",        "r",
+                   "--png=p",  "--wav",      "a.wav",         "--stems",      "s",
+                   "--video",  "v.MOV",      "--fps",         "50",           "--scale=2",
+                   "--seed",   "4294967295", "--no-smear",    "--quiet",      "-y",
+                   "--crf",    "0",          "--preset=slow", "--png-level=0"},
+                  o),
+            "");
   EXPECT_TRUE(o.has_range);
   EXPECT_EQ(o.first_frame, 10);
   EXPECT_EQ(o.last_frame, 20);
@@ -67,6 +68,7 @@ TEST(Options, EverythingGiven) {
   EXPECT_TRUE(o.overwrite);
   EXPECT_EQ(o.crf, 0);
   EXPECT_EQ(o.preset, "slow");
+  EXPECT_EQ(o.png_level, 0);
   EXPECT_EQ(o.fps, 50);
   EXPECT_EQ(o.scale, 2);
   EXPECT_TRUE(o.seed_given);
@@ -156,6 +158,9 @@ TEST(Options, RefusesBadCounts) {
   EXPECT_NE(refusal({"demo32", "--scale", "17"}).find("too large"), std::string::npos);
   EXPECT_NE(refusal({"demo8", "--jobs", "257"}).find("too large"), std::string::npos);
   EXPECT_NE(refusal({"demo8", "--jobs", "2", "--jobs=3"}).find("twice"), std::string::npos);
+  for (const char *bad : {"13", "-1", "x", "", "1.5"})
+    EXPECT_NE(refusal({"demo32", "--png-level", bad}).find("0 to 12"), std::string::npos) << bad;
+  EXPECT_NE(refusal({"demo32", "--png-level=1", "--png-level=1"}).find("twice"), std::string::npos);
   EXPECT_NE(refusal({"demo32", "--seed", "-1"}).find("--seed"), std::string::npos);
   EXPECT_NE(refusal({"demo32", "--seed", "4294967296"}).find("--seed"), std::string::npos);
 }
@@ -177,7 +182,8 @@ TEST(Options, RefusesOptionsThatWouldDoNothing) {
                                               {"--preset", "slow"},
                                               {"--every", "2", "--wav", "a.wav"},
                                               {"--jobs", "2", "--video", "v.mkv"},
-                                              {"--jobs", "2"}}) {
+                                              {"--jobs", "2"},
+                                              {"--png-level", "9", "--raw", "r"}}) {
     std::vector<const char *> argv = {"demo-capture", "demo32"};
     argv.insert(argv.end(), args.begin(), args.end());
     Options o;
@@ -188,6 +194,7 @@ TEST(Options, RefusesOptionsThatWouldDoNothing) {
   Options o;
   EXPECT_EQ(parse({"demo32", "--jobs", "2", "--every", "3", "--raw", "r"}, o), "");
   EXPECT_EQ(parse({"demo32", "--crf", "0", "--preset", "slow", "--video", "v.mp4"}, o), "");
+  EXPECT_EQ(parse({"demo8", "--png-level", "0", "--png", "p"}, o), "");
 }
 
 TEST(Options, RangeAgainstTheShow) {

@@ -6,9 +6,10 @@
 
 namespace capture {
 
-std::vector<PngText> frame_png_texts(const std::string &command, int64_t frame) {
-  return {{"Software", std::string("demo-capture ") + CAPTURE_VERSION},
-          {"Comment", command + frames_option(frame, frame)}};
+std::vector<PngText> frame_png_texts(const std::string &command, int64_t frame, int32_t level) {
+  return {
+      {"Software", std::string("demo-capture ") + CAPTURE_VERSION},
+      {"Comment", command + frames_option(frame, frame) + " --png-level " + std::to_string(level)}};
 }
 
 void frame32_raw(const uint32_t *pixels, uint8_t *out) {

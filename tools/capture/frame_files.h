@@ -25,7 +25,7 @@ void frame8_rgb(const uint8_t *indices, const d8::Rgb (&palette)[256], uint8_t *
 std::string frame_path(const std::string &dir, int64_t frame, const char *extension);
 
 // The tEXt chunks of a frame's PNG: the program and the command that makes
-// the frame again.
-std::vector<PngText> frame_png_texts(const std::string &command, int64_t frame);
+// the same file again.
+std::vector<PngText> frame_png_texts(const std::string &command, int64_t frame, int32_t level);
 
 } // namespace capture

@@ -181,8 +181,8 @@ void write_frame_files(const FramePool &p, const FrameSlot &slot, PngEncoder &en
   if (slot.raw_due && !p.raw_dir.empty())
     write_whole_file(frame_path(p.raw_dir, slot.frame, ".raw"), slot.raw.data(), slot.raw.size());
   if (slot.png_due && !p.png_dir.empty()) {
-    encode_png(encoder, slot.rgb.data(), FRAME_WIDTH, FRAME_HEIGHT,
-               frame_png_texts(p.command, slot.frame));
+    encode_png(encoder, slot.rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, p.png_level,
+               frame_png_texts(p.command, slot.frame, p.png_level));
     write_whole_file(frame_path(p.png_dir, slot.frame, ".png"), encoder.file.data(),
                      encoder.file.size());
   }

@@ -40,6 +40,7 @@ struct FramePool {
   std::string raw_dir; // empty: no raw files
   std::string png_dir; // empty: no PNG files
   std::string command; // the reproducing command; each PNG adds its frame
+  int32_t png_level = 0;
 
   std::vector<FrameSlot> slots;
   std::vector<int32_t> free_slots;

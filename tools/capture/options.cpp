@@ -86,6 +86,7 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
   bool crf_seen = false;
   bool preset_seen = false;
   bool jobs_seen = false;
+  bool png_level_seen = false;
   for (int k = 1; k < argc; ++k) {
     std::string_view arg = argv[k];
     if (arg == "--help" || arg == "-h") {
@@ -132,9 +133,9 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
       continue;
     }
 
-    static const char *const WITH_VALUE[] = {"--frames", "--raw",    "--png",   "--wav",  "--stems",
-                                             "--video",  "--fps",    "--scale", "--seed", "--every",
-                                             "--crf",    "--preset", "--jobs"};
+    static const char *const WITH_VALUE[] = {
+        "--frames", "--raw",  "--png",   "--wav", "--stems",  "--video", "--fps",
+        "--scale",  "--seed", "--every", "--crf", "--preset", "--jobs",  "--png-level"};
     bool known = false;
     for (const char *option : WITH_VALUE)
       known = known || name == option;
@@ -208,6 +209,14 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
       if (!parse_count(value, MAX_CRF, v))
         return "--crf needs a whole number from 0 to 51, not '" + std::string(value) + "'";
       options.crf = static_cast<int32_t>(v);
+    } else if (name == "--png-level") {
+      if (png_level_seen)
+        return "--png-level given twice";
+      png_level_seen = true;
+      uint64_t v = 0;
+      if (!parse_count(value, MAX_PNG_LEVEL, v))
+        return "--png-level needs a whole number from 0 to 12, not '" + std::string(value) + "'";
+      options.png_level = static_cast<int32_t>(v);
     } else if (name == "--preset") {
       if (preset_seen)
         return "--preset given twice";
@@ -259,6 +268,8 @@ std::string parse_options(int argc, const char *const *argv, Options &options) {
           std::pair{preset_seen, "--preset"}})
       if (seen)
         return std::string(option) + " is a setting of the video; without --video it does nothing";
+  if (options.png_dir.empty() && png_level_seen)
+    return "--png-level sets the compression of the --png files; without them it does nothing";
   if (options.raw_dir.empty() && options.png_dir.empty()) {
     if (every_seen)
       return "--every thins out the --png and --raw files; without them it does nothing";
@@ -301,6 +312,7 @@ const char *usage_text() {
          "  --frames A-B    only frames A to B (the show is still computed from frame 0)\n"
          "  --raw DIR       DIR/frame_NNNNN.raw: the exact pixel memory of each frame\n"
          "  --png DIR       DIR/frame_NNNNN.png: each frame as 8-bit RGB\n"
+         "  --png-level N   PNG compression, 0 (none) to 12 (smallest, slowest; default 3)\n"
          "  --every N       picture files only for every Nth frame of the range (N up to\n"
          "                  1000000)\n"
          "  --wav FILE      the soundtrack of the range ('-': standard output)\n"

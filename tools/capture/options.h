@@ -7,6 +7,11 @@ namespace capture {
 
 enum class ShowKind { DEMO32, DEMO8 };
 
+constexpr int32_t MAX_PNG_LEVEL = 12;
+// Chosen by measuring the whole demo32 show at every level (README.md,
+// Performance).
+constexpr int32_t DEFAULT_PNG_LEVEL = 3;
+
 struct Options {
   ShowKind show = ShowKind::DEMO32;
   bool help = false;
@@ -31,7 +36,8 @@ struct Options {
   int32_t scale = 4;
   int32_t crf = 16;
   std::string preset = "veryfast";
-  int32_t jobs = 0; // threads encoding picture files; 0: one per core
+  int32_t png_level = DEFAULT_PNG_LEVEL; // libdeflate's compression level of the PNG files
+  int32_t jobs = 0;                      // threads encoding picture files; 0: one per core
   bool seed_given = false;
   uint32_t seed = 0; // seed of the polygon motion
   bool no_smear = false;

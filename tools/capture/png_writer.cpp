@@ -1,25 +1,13 @@
 #include "tools/capture/png_writer.h"
 
 #include <cstring>
+#include <new>
+
+#include <libdeflate.h>
 
 namespace capture {
 
 namespace {
-
-struct CrcTable {
-  uint32_t entry[256];
-};
-
-CrcTable make_crc_table() {
-  CrcTable t{};
-  for (uint32_t n = 0; n < 256; ++n) {
-    uint32_t c = n;
-    for (int k = 0; k < 8; ++k)
-      c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    t.entry[n] = c;
-  }
-  return t;
-}
 
 uint8_t *put_be32(uint8_t *out, uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8)
@@ -36,7 +24,7 @@ uint8_t *put_chunk(uint8_t *out, const char (&type)[5], const uint8_t *data, siz
     std::memcpy(out + 4, data, size);
   out += 4 + size;
   // The CRC covers the type and the data, not the length.
-  return put_be32(out, crc32(start, size + 4));
+  return put_be32(out, libdeflate_crc32(0, start, size + 4));
 }
 
 constexpr size_t CHUNK_OVERHEAD = 12;
@@ -125,16 +113,21 @@ uint32_t filter_paeth(const uint8_t *row, const uint8_t *above, size_t bytes, ui
 
 } // namespace
 
-uint32_t crc32(const uint8_t *data, size_t size) {
-  static const CrcTable table = make_crc_table();
-  uint32_t c = 0xFFFFFFFFu;
-  for (size_t i = 0; i < size; ++i)
-    c = table.entry[(c ^ data[i]) & 0xFF] ^ (c >> 8);
-  return c ^ 0xFFFFFFFFu;
+void FreeCompressor::operator()(libdeflate_compressor *compressor) const {
+  libdeflate_free_compressor(compressor);
 }
 
-void encode_png(PngEncoder &e, const uint8_t *rgb, int32_t width, int32_t height,
+void encode_png(PngEncoder &e, const uint8_t *rgb, int32_t width, int32_t height, int32_t level,
                 const std::vector<PngText> &texts) {
+  // Made once per encoder: a compressor holds its hash tables, up to a few
+  // MiB at the highest levels.
+  if (e.compressor == nullptr || e.compressor_level != level) {
+    e.compressor.reset(libdeflate_alloc_compressor(level));
+    if (e.compressor == nullptr)
+      throw std::bad_alloc();
+    e.compressor_level = level;
+  }
+
   const size_t row_bytes = static_cast<size_t>(width) * 3;
   const size_t line = row_bytes + 1;
   e.filtered.resize(line * static_cast<size_t>(height));
@@ -159,7 +152,6 @@ void encode_png(PngEncoder &e, const uint8_t *rgb, int32_t width, int32_t height
     out[0] = static_cast<uint8_t>(best);
     std::memcpy(out + 1, candidates[best], row_bytes);
   }
-  zlib_compress(e.deflater, e.filtered.data(), e.filtered.size(), e.compressed);
 
   static const uint8_t SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   uint8_t ihdr[13];
@@ -172,7 +164,10 @@ void encode_png(PngEncoder &e, const uint8_t *rgb, int32_t width, int32_t height
   ihdr[12] = 0; // not interlaced
 
   std::vector<uint8_t> text_data;
-  size_t size = sizeof SIGNATURE + 3 * CHUNK_OVERHEAD + sizeof ihdr + e.compressed.size();
+  // Room for the compressed data at its worst; the file is cut to size once
+  // it is known.
+  const size_t bound = libdeflate_zlib_compress_bound(e.compressor.get(), e.filtered.size());
+  size_t size = sizeof SIGNATURE + 3 * CHUNK_OVERHEAD + sizeof ihdr + bound;
   for (const PngText &t : texts)
     size += CHUNK_OVERHEAD + t.keyword.size() + 1 + t.text.size();
   e.file.resize(size);
@@ -186,8 +181,16 @@ void encode_png(PngEncoder &e, const uint8_t *rgb, int32_t width, int32_t height
     text_data.insert(text_data.end(), t.text.begin(), t.text.end());
     out = put_chunk(out, "tEXt", text_data.data(), text_data.size());
   }
-  out = put_chunk(out, "IDAT", e.compressed.data(), e.compressed.size());
-  put_chunk(out, "IEND", nullptr, 0);
+  // The stream goes straight into the IDAT chunk, whose length and checksum
+  // follow once its size is known.
+  uint8_t *const idat = out;
+  const size_t compressed = libdeflate_zlib_compress(e.compressor.get(), e.filtered.data(),
+                                                     e.filtered.size(), idat + 8, bound);
+  put_be32(idat, static_cast<uint32_t>(compressed));
+  std::memcpy(idat + 4, "IDAT", 4);
+  out = put_be32(idat + 8 + compressed, libdeflate_crc32(0, idat + 4, compressed + 4));
+  out = put_chunk(out, "IEND", nullptr, 0);
+  e.file.resize(static_cast<size_t>(out - e.file.data()));
 }
 
 } // namespace capture

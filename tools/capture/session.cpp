@@ -137,6 +137,7 @@ void open_outputs(Outputs &out, Targets &t, const Options &o, const Stretch &s, 
   out.pool.raw_dir = t.raw.staging;
   out.pool.png_dir = t.png.staging;
   out.pool.command = command;
+  out.pool.png_level = o.png_level;
   if (!out.pool.raw_dir.empty() || !out.pool.png_dir.empty()) {
     pool_start(out.pool, default_jobs(o.jobs), raw_bytes);
     out.frames.pool = &out.pool;
