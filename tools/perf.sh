@@ -14,14 +14,24 @@
 # (BT.709, limited range, 4:2:0) as demo-capture does, and encodes the same
 # soundtrack to AAC; both use every core.
 #
-# Usage: tools/perf.sh [--check] [--no-build]
-#   --check     exit with status 1 when a budget is missed
-#   --no-build  use the binaries already in build-release
+# With --against, demo-capture --png of this build and of another one run in
+# turn on the same frames, whole runs alternating, and the table gives the
+# time and the size of the files of each and their ratios; PERF_PNG_LEVELS
+# adds runs of this build at those --png-level values.
+#
+# Usage: tools/perf.sh [--check] [--no-build] [--against REV|FILE]
+#   --check       exit with status 1 when a budget is missed
+#   --no-build    use the binaries already in build-release
+#   --against REV the demo-capture of git revision REV, built in Release into
+#                 build-release/against-SHA (kept for the next run), or an
+#                 executable FILE
 # Environment: PERF_REPS (benchmark repetitions, default 5), PERF_MIN_TIME
 # (seconds per repetition, default 0.2), PERF_RENDERS (offline renders of each
 # show, default 3), PERF_JOBS (build jobs, default 2), PERF_FRAMES (a demo32
-# range A-B for the comparison with ffmpeg, default the whole show),
-# PERF_ENCODE=0 (leave that comparison out).
+# range A-B for the comparisons of files, default the whole show),
+# PERF_ENCODE=0 (leave the comparison with ffmpeg out), PERF_PNG_LEVELS (with
+# --against: levels to measure besides the default, e.g. "1 4 9"),
+# PERF_PNG_RUNS (with --against: alternating runs of each, default 3).
 #
 # Frame and music figures are CPU time of the benchmark thread: on a shared
 # machine wall time also counts the time other processes held the core. The
@@ -32,15 +42,23 @@ cd "$(dirname "$0")/.."
 
 check=0
 build=1
-for arg in "$@"; do
-  case "$arg" in
+against=""
+usage() {
+  echo "usage: tools/perf.sh [--check] [--no-build] [--against REV|FILE]" >&2
+  exit 2
+}
+while [ $# -gt 0 ]; do
+  case "$1" in
   --check) check=1 ;;
   --no-build) build=0 ;;
-  *)
-    echo "usage: tools/perf.sh [--check] [--no-build]" >&2
-    exit 2
+  --against)
+    [ $# -ge 2 ] || usage
+    against=$2
+    shift
     ;;
+  *) usage ;;
   esac
+  shift
 done
 
 reps="${PERF_REPS:-5}"
@@ -65,6 +83,32 @@ for exe in demo-bench demo-capture; do
     exit 2
   fi
 done
+
+# The other demo-capture of --against: a file as it is, a revision built from
+# its own sources (git archive) with the same settings.
+against_cap=""
+against_name=""
+if [ -n "$against" ] && [ -f "$against" ] && [ -x "$against" ]; then
+  against_cap=$against
+  against_name=$against
+elif [ -n "$against" ]; then
+  sha=$(git rev-parse --verify --quiet "$against^{commit}") || {
+    echo "perf: --against $against is neither an executable nor a git revision" >&2
+    exit 2
+  }
+  against_name="$against (${sha:0:7})"
+  against_dir="$dir/against-${sha:0:12}"
+  against_cap="$against_dir/build/demo-capture"
+  if [ ! -x "$against_cap" ]; then
+    echo "perf: building demo-capture of $against_name in $against_dir" >&2
+    rm -rf "$against_dir"
+    mkdir -p "$against_dir/src"
+    git archive "$sha" | tar -x -C "$against_dir/src"
+    cmake -S "$against_dir/src" -B "$against_dir/build" -DCMAKE_BUILD_TYPE=Release \
+      -DDEMO_TESTS=OFF -DDEMO_BENCH=OFF >/dev/null
+    cmake --build "$against_dir/build" --target demo-capture -j"$jobs" >/dev/null
+  fi
+fi
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -95,7 +139,9 @@ for show in demo32 demo8; do
   done
 done
 
-# Wall seconds, user + system CPU seconds of the command and its children.
+# Wall seconds, user + system CPU seconds of the command and its children,
+# appended to $work/encode under name (a name measured again gets one line
+# per run).
 timed() {  # name command...
   local name=$1 start end
   shift
@@ -112,17 +158,41 @@ timed() {  # name command...
 bytes_of() { du -sb --apparent-size "$1" | cut -f1; }
 
 frames_text="whole show"
+range=()
+if [ -n "${PERF_FRAMES:-}" ]; then
+  range=(--frames "$PERF_FRAMES")
+  frames_text="frames $PERF_FRAMES"
+fi
+cap=("$dir/demo-capture" demo32 --seed 2005 "${range[@]}" --quiet)
+
+# One --png run of the demo32 frames; its files' size goes beside its times.
+png_run() {  # name demo-capture [option...]
+  local name=$1 exe=$2
+  shift 2
+  rm -rf "$work/png_run"
+  timed "$name" "$exe" demo32 --seed 2005 "${range[@]}" --quiet --png "$work/png_run" "$@"
+  echo "size $name $(bytes_of "$work/png_run")" >>"$work/encode"
+  rm -rf "$work/png_run"
+}
+
+if [ -n "$against_cap" ]; then
+  runs=${PERF_PNG_RUNS:-3}
+  for i in $(seq 1 "$runs"); do
+    echo "perf: --png against $against_name ($i/$runs)" >&2
+    png_run png_against "$against_cap"
+    png_run png_new "$dir/demo-capture"
+    for level in ${PERF_PNG_LEVELS:-}; do
+      png_run "png_level_$level" "$dir/demo-capture" --png-level "$level"
+    done
+  done
+  echo "against $against_name" >>"$work/encode"
+fi
+
 if [ "${PERF_ENCODE:-1}" != 0 ]; then
   if ! command -v ffmpeg >/dev/null 2>&1; then
     echo "perf: ffmpeg is missing; no comparison with it (PERF_ENCODE=0 leaves it out)" >&2
     exit 2
   fi
-  range=()
-  if [ -n "${PERF_FRAMES:-}" ]; then
-    range=(--frames "$PERF_FRAMES")
-    frames_text="frames $PERF_FRAMES"
-  fi
-  cap=("$dir/demo-capture" demo32 --seed 2005 "${range[@]}" --quiet)
   echo "perf: demo32 frames for ffmpeg ($frames_text)" >&2
   "${cap[@]}" --raw "$work/raw" --wav "$work/sound.wav"
   # The raw files hold 0x00RRGGBB words in little-endian order: bgr0.
@@ -134,13 +204,13 @@ if [ "${PERF_ENCODE:-1}" != 0 ]; then
   input=(-f rawvideo -pix_fmt rgb24 -s 320x240 -framerate 60 -i "$work/frames.rgb")
 
   echo "perf: --png against ffmpeg's PNG encoder ($frames frames)" >&2
-  timed png_ours "${cap[@]}" --png "$work/png_ours"
-  timed png_ours_jobs1 "${cap[@]}" --png "$work/png_ours1" --jobs 1
+  png_run png_ours "$dir/demo-capture"
+  png_run png_ours_jobs1 "$dir/demo-capture" --jobs 1
   mkdir "$work/png_ffmpeg"
   timed png_ffmpeg ffmpeg -hide_banner -loglevel error "${input[@]}" -c:v png \
     "$work/png_ffmpeg/%05d.png"
-  echo "sizes $(bytes_of "$work/png_ours") $(bytes_of "$work/png_ffmpeg")" >>"$work/encode"
-  rm -rf "$work/png_ours" "$work/png_ours1" "$work/png_ffmpeg"
+  echo "size png_ffmpeg $(bytes_of "$work/png_ffmpeg")" >>"$work/encode"
+  rm -rf "$work/png_ffmpeg"
 
   echo "perf: --video against ffmpeg alone" >&2
   timed video_ours "${cap[@]}" --video "$work/ours.mkv"
@@ -150,8 +220,9 @@ if [ "${PERF_ENCODE:-1}" != 0 ]; then
     -vf "scale=1280:960:flags=neighbor:out_color_matrix=bt709:out_range=tv,format=yuv420p" \
     -c:v libx264 -preset "$preset" -crf 16 -color_range tv -colorspace bt709 \
     -color_primaries bt709 -color_trc iec61966-2-1 -c:a aac -b:a 192k "$work/ffmpeg.mkv"
-  echo "video_sizes $(bytes_of "$work/ours.mkv") $(bytes_of "$work/ffmpeg.mkv") $preset" \
-    >>"$work/encode"
+  echo "size video_ours $(bytes_of "$work/ours.mkv")" >>"$work/encode"
+  echo "size video_ffmpeg $(bytes_of "$work/ffmpeg.mkv")" >>"$work/encode"
+  echo "preset $preset" >>"$work/encode"
   rm -f "$work/frames.rgb" "$work/ours.mkv" "$work/ffmpeg.mkv"
 fi
 
@@ -302,33 +373,57 @@ for show in ("demo32", "demo8"):
     rows.append((f"{show} peak memory", "", "", f"{peak / 1024:.1f} MiB max RSS", "", ""))
 
 if os.path.exists(f"{work}/encode"):
-    section(f"demo32 files against ffmpeg on the same frames ({frames_text}; wall s, cpu s)")
-    enc, sizes = {}, {}
+    runs, sizes, notes = {}, {}, {}
     with open(f"{work}/encode") as f:
         for line in f:
-            name, *values = line.split()
-            if name in ("sizes", "video_sizes"):
-                sizes[name] = values
+            name, *values = line.split(maxsplit=1 if line.startswith(("against", "preset")) else -1)
+            if name == "size":
+                sizes[values[0]] = int(values[1])
+            elif name in ("against", "preset"):
+                notes[name] = values[0].strip()
             else:
-                enc[name] = (float(values[0]), float(values[1]))
-    mib = lambda b: f"{int(b) / 2**20:.0f} MiB"
-    png_ours, png_ff = sizes["sizes"]
-    for name, label, size in (("png_ours", "demo-capture --png", png_ours),
-                              ("png_ours_jobs1", "demo-capture --png --jobs 1", png_ours),
-                              ("png_ffmpeg", "ffmpeg -c:v png, rgb24", png_ff)):
+                runs.setdefault(name, []).append((float(values[0]), float(values[1])))
+    # Medians of the runs of each: wall, CPU.
+    enc = {name: (statistics.median(r[0] for r in rs), statistics.median(r[1] for r in rs))
+           for name, rs in runs.items()}
+    mib = lambda b: f"{b / 2**20:.0f} MiB"
+
+    def measured(name):
         wall, cpu = enc[name]
-        rows.append((label, "", "", f"{wall:.1f} s wall, {cpu:.1f} s cpu, {mib(size)}", "", ""))
-    ratio = enc["png_ours"][0] / enc["png_ffmpeg"][0]
-    rows.append(("--png time / ffmpeg's", "", "", f"{ratio:.2f}x, files {int(png_ours) / int(png_ff):.2f}x",
-                 f"goal <= {PNG_GOAL}x", "ok" if ratio <= PNG_GOAL else "short"))
-    v_ours, v_ff, preset = sizes["video_sizes"]
-    for name, label, size in (("video_ours", f"demo-capture --video (preset {preset})", v_ours),
-                              ("video_ffmpeg", "ffmpeg alone, same settings", v_ff)):
-        wall, cpu = enc[name]
-        rows.append((label, "", "", f"{wall:.1f} s wall, {cpu:.1f} s cpu, {mib(size)}", "", ""))
-    ratio = enc["video_ours"][0] / enc["video_ffmpeg"][0]
-    rows.append(("--video time / ffmpeg's", "", "", f"{ratio:.2f}x", f"goal <= {VIDEO_GOAL}x",
-                 "ok" if ratio <= VIDEO_GOAL else "short"))
+        return f"{wall:.1f} s wall, {cpu:.1f} s cpu, {mib(sizes[name])}"
+
+    if "against" in notes:
+        other = notes["against"]
+        count = len(runs["png_new"])
+        section(f"demo32 --png, this build against {other} ({frames_text}; median of {count} "
+                "alternating runs)")
+        rows.append((f"demo-capture --png of {other}", "", "", measured("png_against"), "", ""))
+        old_wall, old_size = enc["png_against"][0], sizes["png_against"]
+        levels = sorted((n for n in enc if n.startswith("png_level_")),
+                        key=lambda n: int(n.rsplit("_", 1)[1]))
+        for name in ["png_new"] + levels:
+            label = "demo-capture --png" + ("" if name == "png_new" else
+                                            f" --png-level {name.rsplit('_', 1)[1]}")
+            rows.append((label, "", "", f"{measured(name)}: {enc[name][0] / old_wall:.3f}x the "
+                         f"time, {sizes[name] / old_size:.3f}x the files", "", ""))
+
+    if "png_ffmpeg" in enc:
+        section(f"demo32 files against ffmpeg on the same frames ({frames_text}; wall s, cpu s)")
+        for name, label in (("png_ours", "demo-capture --png"),
+                            ("png_ours_jobs1", "demo-capture --png --jobs 1"),
+                            ("png_ffmpeg", "ffmpeg -c:v png, rgb24")):
+            rows.append((label, "", "", measured(name), "", ""))
+        ratio = enc["png_ours"][0] / enc["png_ffmpeg"][0]
+        files = sizes["png_ours"] / sizes["png_ffmpeg"]
+        rows.append(("--png time / ffmpeg's", "", "", f"{ratio:.2f}x, files {files:.2f}x",
+                     f"goal <= {PNG_GOAL}x", "ok" if ratio <= PNG_GOAL else "short"))
+        preset = notes["preset"]
+        for name, label in (("video_ours", f"demo-capture --video (preset {preset})"),
+                            ("video_ffmpeg", "ffmpeg alone, same settings")):
+            rows.append((label, "", "", measured(name), "", ""))
+        ratio = enc["video_ours"][0] / enc["video_ffmpeg"][0]
+        rows.append(("--video time / ffmpeg's", "", "", f"{ratio:.2f}x", f"goal <= {VIDEO_GOAL}x",
+                     "ok" if ratio <= VIDEO_GOAL else "short"))
 
 headers = ("item", "median us", "x memcpy", "figure", "budget", "")
 table = [headers] + [r for r in rows if not r[0].startswith("-- ")]
