@@ -97,6 +97,7 @@ elif [ -n "$against" ]; then
     exit 2
   }
   against_name="$against (${sha:0:7})"
+  case $sha in "$against"*) against_name=${sha:0:7} ;; esac
   against_dir="$dir/against-${sha:0:12}"
   against_cap="$against_dir/build/demo-capture"
   if [ ! -x "$against_cap" ]; then
