@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Makes the Windows release zips, one for 32-bit Windows and one for 64-bit
-# Windows: demo32.exe, demo8.exe, demo-capture.exe, SDL.dll and SDL2.dll built
-# from source (tools/build-windows-sdl.sh), a short readme and the licence
-# texts, in one folder that runs where it is unpacked. Both zips hold the same
-# files and the same readme.
+# Windows: demo32.exe, demo8.exe, demo-capture.exe (with libdeflate built from
+# source, tools/build-windows-libdeflate.sh), SDL.dll and SDL2.dll built from
+# source (tools/build-windows-sdl.sh), a short readme and the licence texts, in
+# one folder that runs where it is unpacked. Both zips hold the same files and
+# the same readme.
 #
 # Usage: tools/package-windows.sh [--sdl-sources DIR] [--build DIR] [--dist DIR] [--arch win32|win64]
-#   --sdl-sources DIR  the SDL source archives (default: $DEMO_SDL_SOURCES)
+#   --sdl-sources DIR  the SDL and libdeflate source archives (default: $DEMO_SDL_SOURCES)
 #   --build DIR        build directory (default build/windows, where the suite builds too; SDL is cached there)
 #   --dist DIR         where the zips go (default dist): DIR/zyrkon-malvestra-2-win32.zip
 #                      and DIR/zyrkon-malvestra-2-win64.zip
@@ -41,20 +42,24 @@ done
 
 mkdir -p "$dist"
 for arch in "${arches[@]}"; do
-  tools/build-windows.sh --arch "$arch" "$build" >&2
+  # libdeflate first: without its archive the zip cannot be made, and this
+  # says why before anything is built.
+  libdeflate=$(tools/build-windows-libdeflate.sh --arch "$arch" "${sdl_args[@]}" "$build" | tail -n 1)
+  tools/build-windows.sh --arch "$arch" "${sdl_args[@]}" "$build" >&2
   sdl=$(tools/build-windows-sdl.sh --arch "$arch" "${sdl_args[@]}" "$build" | tail -n 1)
   output=$dist/zyrkon-malvestra-2-$arch.zip
-  python3 - "$output" "$build/$arch" "$sdl" <<'PY' || die "could not write $output"
+  python3 - "$output" "$build/$arch" "$sdl" "$libdeflate" <<'PY' || die "could not write $output"
 import os, sys, zipfile
 
-output, programs, sdl = sys.argv[1:4]
+output, programs, sdl, libdeflate = sys.argv[1:5]
 folder = os.path.basename(output)[:-len(".zip")]
 binaries = [(programs, "demo32.exe"), (programs, "demo8.exe"), (programs, "demo-capture.exe"),
             (sdl, "SDL.dll"), (sdl, "SDL2.dll")]
 # Texts get Windows line ends, so that every editor shows their lines.
 texts = [("docs/windows/README.txt", "README.txt"),
          (os.path.join(sdl, "LICENSE-SDL2.txt"), "LICENSE-SDL2.txt"),
-         (os.path.join(sdl, "LICENSE-sdl12-compat.txt"), "LICENSE-sdl12-compat.txt")]
+         (os.path.join(sdl, "LICENSE-sdl12-compat.txt"), "LICENSE-sdl12-compat.txt"),
+         (os.path.join(libdeflate, "LICENSE-libdeflate.txt"), "LICENSE-libdeflate.txt")]
 
 partial = output + ".partial"
 with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:

@@ -14,9 +14,9 @@
 # DEMO_BUILD_DIR, DEMO_ASAN_DIR, DEMO_TSAN_DIR). DEMO_STAGES=main limits the
 # run to the build and the tests under load. DEMO_HOGS sets the number of CPU
 # hogs (default 2, one per core; 0 runs the tests on an idle machine).
-# DEMO_SDL_SOURCES names the folder of the SDL source archives that the
-# Windows packages are built from (README.md, Windows build); without it the
-# package tests are skipped. The Windows programs run under Wine where it
+# DEMO_SDL_SOURCES names the folder of the source archives (SDL, libdeflate)
+# that the Windows packages are built from (README.md, Windows build); without
+# it the package and capture tests are skipped. The Windows programs run under Wine where it
 # starts: DEMO_WINE32 and DEMO_WINE64 name the loaders to try (see
 # tests/e2e/windows/wine.sh). Skipped tests are listed, with the reason, at
 # the end.

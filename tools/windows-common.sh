@@ -36,6 +36,7 @@ windows_toolchain() {
 WINDOWS_SOURCES=(
   "SDL2-2.32.10.tar.gz 8087bad3d8ad2f1afbc8f53152b3e0a480ab4303acb4cb998cbca5a69a7581a0"
   "sdl12-compat-1.2.76.tar.gz 88a1136a6ea74a210b36e9d0f0374601013ff0c344d501e8b194039736f0632c"
+  "libdeflate-1.14.tar.gz de6eab1d4e0832e4a99e6380b1705b47c4d69dff9a176ce15d37bde4c0abde78"
 )
 
 # The pinned sum of the archive named $1.

@@ -57,7 +57,7 @@ done
 (cd win32/* && ls) >files32
 (cd win64/* && ls) >files64
 cmp -s files32 files64 || fail "the zips hold different files: $(diff files32 files64 | tr '\n' ' ')"
-for text in README.txt LICENSE-SDL2.txt LICENSE-sdl12-compat.txt; do
+for text in README.txt LICENSE-SDL2.txt LICENSE-sdl12-compat.txt LICENSE-libdeflate.txt; do
   cmp -s win32/*/"$text" win64/*/"$text" || fail "$text differs between the zips"
 done
 sed 's/$/\r/' "$source_dir/docs/windows/README.txt" | cmp -s - win64/*/README.txt ||
