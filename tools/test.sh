@@ -37,7 +37,7 @@ HOGS=${DEMO_HOGS:-2}
 # --web: emscripten and Chromium, for the web pages and their tests.
 tools/setup.sh --windows --web || exit 1
 [ -n "${DEMO_SDL_SOURCES:-}" ] ||
-  echo "DEMO_SDL_SOURCES is not set: the Windows packages are neither built nor tested (README.md, Windows build)"
+  echo "DEMO_SDL_SOURCES is not set: the Windows packages and demo-capture.exe are neither built nor tested (README.md, Windows build)"
 
 # Every ctest run leaves a JUnit report, from which the end of the run lists
 # the skipped tests with their reasons and totals them all.
