@@ -12,17 +12,19 @@ for line in "$BUILD_LINE" "$SERVE_LINE"; do
   grep -qxF -- "$line" "$README" || fail "README.md no longer shows '$line': change it here"
 done
 [ -f "${BUILD_DIR:?}/web/demo32.html" ] || fail "the suite's pages are not built: $BUILD_DIR/web"
-port_free() { python3 -c 'import socket; s = socket.socket(); s.bind(("", 8000))' 2>/dev/null; }
-if ! port_free; then
-  echo "SKIP: port 8000, where the README's server listens, is taken on this machine"
-  exit 77
-fi
 enter_workdir
 trap 'stop_xvfb; [ -z "${SERVER_PID:-}" ] || kill "$SERVER_PID" 2>/dev/null' EXIT
 
 echo "README: $BUILD_LINE"
 (cd "$SOURCE_DIR" && eval "$BUILD_LINE") >build.txt 2>&1 ||
   fail "'$BUILD_LINE': $(tail -n 5 build.txt)"
+# The port is looked at just before the server starts: another program (or
+# another run of this suite) may hold it.
+port_taken() {
+  echo "SKIP: port 8000, where the README's server listens, is taken on this machine"
+  exit 77
+}
+python3 -c 'import socket; s = socket.socket(); s.bind(("", 8000))' 2>/dev/null || port_taken
 echo "README: $SERVE_LINE"
 (cd "$SOURCE_DIR" && eval "exec $SERVE_LINE") >server.txt 2>&1 &
 SERVER_PID=$!
@@ -33,7 +35,11 @@ with urllib.request.urlopen("http://localhost:8000/" + sys.argv[1]) as r: open(s
 serving() { fetch "" index.html; }
 server_up() { serving || ! kill -0 "$SERVER_PID" 2>/dev/null; }
 wait_until "the server at port 8000" server_up
-serving || fail "the server did not start: $(cat server.txt)"
+# What answers must be this server (alive, so the port is its own).
+if ! kill -0 "$SERVER_PID" 2>/dev/null || ! serving; then
+  grep -q 'Address already in use' server.txt && port_taken
+  fail "the server did not start: $(cat server.txt)"
+fi
 
 files=$(cd "$BUILD_DIR/web" && find . -type f | sed 's|^\./||' | sort)
 [ -n "$files" ] || fail "no pages in $BUILD_DIR/web"
