@@ -46,26 +46,10 @@ die() {
   exit 1
 }
 
-sources=${DEMO_SDL_SOURCES:+$(from_caller "$DEMO_SDL_SOURCES")}
-build=build/windows
-arches=("${WINDOWS_ARCHES[@]}")
-while [ $# -gt 0 ]; do
-  case $1 in
-  --sdl-sources) [ $# -ge 2 ] || die "--sdl-sources needs a folder"; sources=$(from_caller "$2"); shift 2 ;;
-  --sdl-sources=*) sources=$(from_caller "${1#*=}"); shift ;;
-  --arch) [ $# -ge 2 ] || die "--arch needs win32 or win64"; arches=("$2"); shift 2 ;;
-  --arch=*) arches=("${1#*=}"); shift ;;
-  -*) die "unknown option $1" ;;
-  *) build=$(from_caller "$1"); shift ;;
-  esac
-done
+read_build_options "$@"
 
 command -v ninja >/dev/null 2>&1 || die "ninja is missing (tools/setup.sh --windows)"
-for arch in "${arches[@]}"; do
-  triplet=$(windows_triplet "$arch") || exit 1
-  command -v "$triplet-gcc-win32" >/dev/null 2>&1 ||
-    die "$triplet-gcc-win32 is missing (tools/setup.sh --windows)"
-done
+need_cross_compiler gcc-win32
 reason=$(check_windows_sources "$sources" "$SDL2_ARCHIVE" "$SDL12_ARCHIVE" 2>&1) || die "$reason"
 sources=$(cd "$sources" && pwd)
 

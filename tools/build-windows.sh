@@ -15,29 +15,14 @@ CALLER_DIR=$PWD
 cd "$(dirname "$0")/.."
 . tools/windows-common.sh
 
-sources=${DEMO_SDL_SOURCES:+$(from_caller "$DEMO_SDL_SOURCES")}
-build=build/windows
-arches=("${WINDOWS_ARCHES[@]}")
-while [ $# -gt 0 ]; do
-  case $1 in
-  --arch) [ $# -ge 2 ] || { echo "build-windows: --arch needs win32 or win64" >&2; exit 1; }
-    arches=("$2"); shift 2 ;;
-  --arch=*) arches=("${1#*=}"); shift ;;
-  --sdl-sources) [ $# -ge 2 ] || { echo "build-windows: --sdl-sources needs a folder" >&2; exit 1; }
-    sources=$(from_caller "$2"); shift 2 ;;
-  --sdl-sources=*) sources=$(from_caller "${1#*=}"); shift ;;
-  -*) echo "build-windows: unknown option $1" >&2; exit 1 ;;
-  *) build=$(from_caller "$1"); shift ;;
-  esac
-done
+die() {
+  echo "build-windows: $*" >&2
+  exit 1
+}
 
-for arch in "${arches[@]}"; do
-  triplet=$(windows_triplet "$arch")
-  if ! command -v "$triplet-g++-win32" >/dev/null 2>&1; then
-    echo "build-windows: $triplet-g++-win32 is missing (tools/setup.sh --windows)" >&2
-    exit 1
-  fi
-done
+read_build_options "$@"
+
+need_cross_compiler g++-win32
 # demo-capture.exe is built where the libdeflate archive is at hand; one that
 # does not match its pinned sum is an error, not a reason to leave it out.
 archive=libdeflate-1.14.tar.gz

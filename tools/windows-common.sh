@@ -11,6 +11,36 @@ from_caller() {
   esac
 }
 
+# The options of the build scripts, [--arch win32|win64] [--sdl-sources DIR]
+# [BUILD]: sets sources (default $DEMO_SDL_SOURCES), build (default
+# build/windows, where tools/test.sh builds too) and arches (default both
+# targets). A wrong option ends the script through its own die().
+read_build_options() {
+  sources=${DEMO_SDL_SOURCES:+$(from_caller "$DEMO_SDL_SOURCES")}
+  build=build/windows
+  arches=("${WINDOWS_ARCHES[@]}")
+  while [ $# -gt 0 ]; do
+    case $1 in
+    --sdl-sources) [ $# -ge 2 ] || die "--sdl-sources needs a folder"; sources=$(from_caller "$2"); shift 2 ;;
+    --sdl-sources=*) sources=$(from_caller "${1#*=}"); shift ;;
+    --arch) [ $# -ge 2 ] || die "--arch needs win32 or win64"; arches=("$2"); shift 2 ;;
+    --arch=*) arches=("${1#*=}"); shift ;;
+    -*) die "unknown option $1" ;;
+    *) build=$(from_caller "$1"); shift ;;
+    esac
+  done
+}
+
+# Ends the script through its die() unless the cross compiler $1 (gcc-win32
+# or g++-win32) of every target in arches is installed.
+need_cross_compiler() {
+  local arch triplet
+  for arch in "${arches[@]}"; do
+    triplet=$(windows_triplet "$arch") || exit 1
+    command -v "$triplet-$1" >/dev/null 2>&1 || die "$triplet-$1 is missing (tools/setup.sh --windows)"
+  done
+}
+
 # The targets, each with its MinGW-w64 triplet and CMake toolchain file. The
 # name is also the end of its zip's name.
 WINDOWS_ARCHES=(win32 win64)
