@@ -95,6 +95,18 @@ enter_workdir() {
   cd "$WORK" || fail "no temp dir"
 }
 
+# For the tests that stop or fail demo-capture's moves (the move_fault
+# preload, driven by capture_moves.py, found on PYTHONPATH=$HERE): checks what
+# they need, then enters a work folder that is removed on exit.
+enter_move_fault_test() {
+  [ -x "${DEMO_CAPTURE:-}" ] || fail "DEMO_CAPTURE is not an executable: ${DEMO_CAPTURE:-unset}"
+  command -v python3 >/dev/null 2>&1 || { echo "SKIP: python3 missing"; exit 77; }
+  [ -f "${BUILD_DIR:?}/preload/move_fault.so" ] || fail "missing $BUILD_DIR/preload/move_fault.so (target preload_move_fault)"
+  HERE=$(cd "$(dirname "$0")" && pwd)
+  enter_workdir
+  trap 'rm -rf "$WORK"' EXIT
+}
+
 # Starts a program in the background; stdout/stderr go to out.txt/err.txt.
 # The program runs with the probe library (tests/preload/show_probe.cpp)
 # preloaded in front of any LD_PRELOAD the caller sets, and reports every

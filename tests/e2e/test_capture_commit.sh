@@ -10,12 +10,7 @@
 #     changes nothing; the first run then finishes as if alone;
 #   - a run started with SIGINT ignored keeps it ignored, also in its commit.
 . "$(dirname "$0")/lib.sh"
-[ -x "${DEMO_CAPTURE:-}" ] || fail "DEMO_CAPTURE is not an executable: ${DEMO_CAPTURE:-unset}"
-command -v python3 >/dev/null 2>&1 || { echo "SKIP: python3 missing"; exit 77; }
-[ -f "${BUILD_DIR:?}/preload/move_fault.so" ] || fail "missing $BUILD_DIR/preload/move_fault.so (target preload_move_fault)"
-HERE=$(cd "$(dirname "$0")" && pwd)
-enter_workdir
-trap 'rm -rf "$WORK"' EXIT
+enter_move_fault_test
 
 PYTHONPATH=$HERE python3 - <<'PY' || fail "see above"
 import os, signal

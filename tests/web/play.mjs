@@ -98,6 +98,23 @@ await run(async ({ plan, browser, check, state, noErrors, openPage, startPage })
   };
   const keysSeen = async () => evaluate('keysSeen.splice(0)');
   const drawnFrames = () => evaluate('pageObserver.frames.splice(0)');
+  // Hides the page behind another tab for `ms` (being hidden a while is the
+  // point, so this one wait is on the clock), shows it again and waits until
+  // it plays, its frames and heard sound so far dropped. Returns the page's
+  // state when it had paused and when it was about to be shown.
+  const hiddenFor = async (ms, what) => {
+    const closeTab = await browser.otherTab();
+    await waitFor('the hidden page to pause', async () => (await state()).autoPaused && (await state()).context === 'suspended');
+    const held = await state();
+    const hiddenSince = Date.now();
+    await waitFor(what, async () => Date.now() - hiddenSince >= ms);
+    const still = await state();
+    await closeTab();
+    await waitFor('the shown page to play', async () => (await state()).playing);
+    await drawnFrames();
+    await tapQuanta();
+    return { held, still };
+  };
   const tapQuanta = () => evaluate('audioTap.quanta.splice(0).map(q => ({ frame: q.frame, samples: Array.from(q.samples) }))');
 
   // Where each drawn frame stands against the sample being heard when it
@@ -138,17 +155,7 @@ await run(async ({ plan, browser, check, state, noErrors, openPage, startPage })
     await browser.screenshot(`${plan.shots}/demo32_page.png`);
 
     // Hidden, it holds; shown again, it goes on in step.
-    const closeTab = await browser.otherTab();
-    await waitFor('the hidden page to pause', async () => (await state()).autoPaused && (await state()).context === 'suspended');
-    const held = await state();
-    const hiddenSince = Date.now();
-    // Being hidden for a while is the point here, so this one wait is on the clock.
-    await waitFor('three seconds hidden', async () => Date.now() - hiddenSince >= 3000);
-    const still = await state();
-    await closeTab();
-    await waitFor('the shown page to play', async () => (await state()).playing);
-    await drawnFrames();
-    await tapQuanta();
+    const { held, still } = await hiddenFor(3000, 'three seconds hidden');
     await playFor(3000);
     const after = offsets32(heardSamples(await drawnFrames(), await tapQuanta(), song32));
     check(still.showTime === held.showTime && still.passes === held.passes && still.samples === held.samples,
@@ -176,17 +183,7 @@ await run(async ({ plan, browser, check, state, noErrors, openPage, startPage })
           (late.length ? ` (${late.length} frames reported late)` : ''));
 
     // The tab switch of the issue: hidden, the show and its music hold.
-    const closeTab = await browser.otherTab();
-    await waitFor('the hidden page to pause', async () => (await state()).autoPaused && (await state()).context === 'suspended');
-    const held = await state();
-    const hiddenSince = Date.now();
-    // Being hidden for a while is the point here, so this one wait is on the clock.
-    await waitFor('four seconds hidden', async () => Date.now() - hiddenSince >= 4000);
-    const still = await state();
-    await closeTab();
-    await waitFor('the shown page to play', async () => (await state()).playing);
-    await drawnFrames();
-    await tapQuanta();
+    const { held, still } = await hiddenFor(4000, 'four seconds hidden');
     await playFor(3000);
     const after = delays8(heardSamples(await drawnFrames(), await tapQuanta(), song8));
     check(still.frame === held.frame && still.samples === held.samples,
